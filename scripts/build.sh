@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Configures and builds one configuration: native, win64 or win32.
+#   scripts/build.sh native|win64|win32 [extra cmake options]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+config=$1
+shift
+case "$config" in
+  native) toolchain=() ;;
+  win64) toolchain=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake") ;;
+  win32) toolchain=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake") ;;
+  *) echo "usage: $0 native|win64|win32" >&2; exit 2 ;;
+esac
+build="$root/build/$config"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release "${toolchain[@]}" "$@" >/dev/null
+cmake --build "$build" -j "$(nproc)"

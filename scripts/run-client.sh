@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Builds the client and runs it under Wine from a fresh installation: a Wine
+# prefix with the settings key and an installation directory. With a display
+# the client runs until it is closed; without one it runs under Xvfb, a
+# screenshot is saved to build/client-screenshot.png and the client is closed.
+# On a fresh Debian machine, as root: bash scripts/run-client.sh [-debuglog]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/setup-debian.sh
+scripts/build.sh win64
+
+export ZEPHAL_WINEPREFIX="$root/build/wine-client"
+export WINEPREFIX="$ZEPHAL_WINEPREFIX"
+bin="$root/build/win64/bin"
+wine_run() { "$root/tests/wine/wine-run.sh" "$@"; }
+
+headless=0
+if [ -z "${DISPLAY:-}" ]; then
+  headless=1
+  export DISPLAY=:94
+  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb=$!
+  trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb >/dev/null 2>&1 || true' EXIT
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  wineserver -k >/dev/null 2>&1 || true
+fi
+
+# The installation: the directory with the programs, the key with its two values.
+dir_win='C:\Program Files\Lumora Zephal\'
+wine_run cmd /c exit </dev/null >/dev/null 2>&1  # makes the prefix on first use
+dir_unix="$WINEPREFIX/drive_c/Program Files/Lumora Zephal"
+mkdir -p "$dir_unix"
+cp "$bin/lumora_zephal.exe" "$bin/updater.exe" "$dir_unix/"
+key='HKLM\Software\ZEPHAL\KAVRO'
+wine_run reg add "$key" /ve /d "$dir_win" /f </dev/null >/dev/null 2>&1
+if ! wine_run reg query "$key" /v cert </dev/null >/dev/null 2>&1; then
+  # 126 bytes, only the log option on (byte 44 = 0x04).
+  cert=$(printf '00%.0s' $(seq 44))04$(printf '00%.0s' $(seq 81))
+  wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" /f </dev/null >/dev/null 2>&1
+fi
+
+if [ "$headless" = 0 ]; then
+  exec "$root/tests/wine/wine-run.sh" "$dir_unix/lumora_zephal.exe" "$@"
+fi
+
+wine_run "$dir_unix/lumora_zephal.exe" "$@" </dev/null >/dev/null 2>&1 &
+client=$!
+wine_run "$bin/zephal_probe.exe" wait --class Zephal_Acc --timeout 20000 </dev/null >/dev/null
+sleep 2
+import -window root "$root/build/client-screenshot.png"
+echo "screenshot: build/client-screenshot.png"
+wine_run "$bin/zephal_probe.exe" post --class Zephal_Acc 0x10 0 0 </dev/null >/dev/null || true
+wait "$client" || true
+echo "log: $dir_unix/lumora_zephal.log"
+cat "$dir_unix/lumora_zephal.log" 2>/dev/null || true

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Runs every test: the portable tests natively, then the Windows build's tests
+# (portable, Win32 layer and the real program) under Wine on one Xvfb display.
+# Also builds the 32-bit release configuration, which cannot run here.
+# On a fresh Debian machine, as root: bash scripts/run-tests.sh
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+bash scripts/setup-debian.sh
+
+echo "== native build and tests"
+scripts/build.sh native -DZEPHAL_WERROR=ON
+(cd build/native && ctest --output-on-failure -j2)
+
+echo "== 32-bit Windows release build (compile and link only)"
+scripts/build.sh win32 -DZEPHAL_WERROR=ON -DZEPHAL_TESTS=OFF
+
+echo "== 64-bit Windows build"
+scripts/build.sh win64 -DZEPHAL_WERROR=ON
+
+# One display and one Wine session for every Windows-side test.
+export ZEPHAL_WINEPREFIX="$root/build/wineprefix"
+export WINEPREFIX="$ZEPHAL_WINEPREFIX"
+display=${ZEPHAL_TEST_DISPLAY:-:93}
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+cleanup() {
+  WINEPREFIX="$ZEPHAL_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
+  kill "$xvfb" >/dev/null 2>&1 || true
+}
+trap cleanup EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+# explorer.exe keeps the display of the session that started it: start afresh.
+wineserver -k >/dev/null 2>&1 || true
+
+echo "== Windows tests under Wine"
+(cd build/win64 && ctest --output-on-failure -j2)

@@ -1,0 +1,63 @@
+// AppState: the one global application record, and the process-wide flags beside it.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+
+#include "app/version.h"
+
+struct LayoutRecord;
+
+// Connection states reported by the core library.
+enum RunState : int32_t {
+  RUN_IDLE = 1,
+  RUN_CONNECTING = 2,
+  RUN_CONNECTED = 3,
+  RUN_DISCONNECTING = 4,
+};
+
+struct AppState {
+  HWND hwndControl;
+  HINSTANCE hInstance;
+  std::atomic<HWND> hwndMain;
+  std::atomic<int> mainCreated;
+  std::atomic<int> mainVisible;
+  LayoutRecord* layout;
+  char installDir[MAX_PATH];
+  char updaterPath[MAX_PATH];
+  int rememberUser;
+  int rememberPassword;
+  int autoRun;
+  int autoLogin;
+  int importantOnly;
+  int writeLog;
+  // The login block: copied as one piece into the connection-start request.
+  uint16_t loginKind;
+  char userName[41];
+  char password[41];
+  uint16_t serviceIndex;
+  char redirectServer[23];
+  // Written by the core's status callback thread, read everywhere else.
+  std::atomic<int32_t> runState;
+};
+
+extern AppState appState;
+// Registered "TaskbarCreated" message number.
+extern UINT taskbarCreatedMsg;
+
+// Zeroes the whole record (start-up step 4).
+void ResetAppState();
+
+// Custom messages of the control window.
+constexpr UINT WMU_SHOW_MAIN = WM_USER + 100;  // 1124, from a second instance
+constexpr UINT WMU_TRAY = WM_USER + 110;       // 1134, tray icon callback
+
+// Tray menu commands.
+constexpr WORD IDM_TRAY_EXIT = 220;
+constexpr WORD IDM_TRAY_OPEN = 221;
+
+constexpr char kControlClass[] = "Zephal_Acc";
+constexpr char kControlTitle[] = "Zephal Acc";
+constexpr char kProductName[] = "Lumora Zephal";
+constexpr char kBoxCaption[] = "Lumora Zephal 提示信息";

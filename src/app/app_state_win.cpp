@@ -1,0 +1,12 @@
+#include <new>
+
+#include "app/app_state.h"
+
+AppState appState;
+UINT taskbarCreatedMsg = 0;
+
+void ResetAppState() {
+  // Value-initialisation zeroes every field, atomics included.
+  appState.~AppState();
+  new (&appState) AppState();
+}

@@ -1,0 +1,142 @@
+// Code-to-text tables for the core library's codes and the client's own
+// report codes. The literals are compiled to code page 936 (-fexec-charset=GBK)
+// because every text ends up in an ANSI Windows call.
+#include "app/catalogue.h"
+
+#include <cstddef>
+#include <cstdio>
+
+namespace {
+
+struct CodeText {
+  uint32_t first;  // inclusive
+  uint32_t last;   // inclusive; equals first for a single code
+  const char* text;
+};
+
+// Texts shared by many rows.
+constexpr const char kNetError[] = "网络通讯产生错误";
+constexpr const char kWindowsError[] = "软件 WINDOWS 严重错误";
+constexpr const char kAdapterError[] = "Zephal 网卡错误，请重新安装本软件。";
+constexpr const char kNoSuchOs[] = "您的操作系统无法运行本软件";
+constexpr const char kBadPassword[] = "用户名密码错误";
+
+constexpr CodeText kCoreTexts[] = {
+    {0x50000205, 0x50000205, kNetError},
+    {0x50000207, 0x50000207, kWindowsError},
+    {0x50000A09, 0x50000A09, "本软件已经做重要更新，您必须进行升级才能正常使用本软件。"},
+    {0x50000A0B, 0x50000A0B, "Zephal 正在进行升级"},
+    {0x50000A0C, 0x50000A0C, "Zephal 已经被其他程序控制"},
+    // 0x50020206 sits between the two adapter ranges and has no text of its own.
+    {0x50020204, 0x50020205, kAdapterError},
+    {0x50020207, 0x5002020C, kAdapterError},
+    {0x50020211, 0x50020211,
+     "尊敬的用户，为保障加速效果，\n已对您的系统网络环境进行了优化，\n请重启系统后生效。"},
+    {0x50020A13, 0x50020A13,
+     "Zephal 网卡无法启用。请从控制面板里面打开网络和连接中心，然后重试。"},
+    {0x50030201, 0x50030201, kWindowsError},
+    {0x50050202, 0x50050204, kNetError},
+    {0x50060201, 0x50060201, kNetError},
+    {0x50090202, 0x50090202, kNetError},
+    {0x500B0201, 0x500B0203, kNetError},
+    {0x500B0205, 0x500B0205, kNetError},
+    {0x500B0207, 0x500B0208, kNetError},
+    {0x500C0202, 0x500C0202, kNetError},
+    {0x500D0203, 0x500D0203, kNetError},
+    {0x500E0201, 0x500E0202, kWindowsError},
+    {0x500F0201, 0x500F0201, kNetError},
+    {0x500F0208, 0x500F0208, "无法找到默认网关"},
+    {0x50100205, 0x50100205, kNetError},
+    {0x50100206, 0x50100206, "软件运行时打开组件错误"},
+    {0x50100207, 0x50100207, kNetError},
+    {0x5010020B, 0x5010020B, kNetError},
+    {0x50100A04, 0x50100A04, "安全数字证书认证异常，请再次尝试连接"},
+    {0x50110A01, 0x50110A01,
+     "您占用的带宽超过了限值而导致加速软件中止，\n"
+     "请您注意带宽的占用情况，或联系客服人员购买更高带宽。"},
+    {0x50120201, 0x50120201,
+     "您目前使用的互联网服务商，不在我们的加速范围内，\n"
+     "我们会不断扩大加速范围。若您希望我们尽快帮助您覆盖，\n"
+     "请登录我们的网站进行登记或向在线客服人员反馈"},
+    {0x50120205, 0x50120205, "网络连接失败"},
+    {0x50120207, 0x50120207, "DNS错误，无法解析域名"},
+    {0x50130201, 0x50130201, "认证服务繁忙，请稍等1、2分钟再试"},
+    {0x50130202, 0x50130202,
+     "您的帐户已经过期，已成为免费用户，请您续费使用，\n"
+     "或者您也可以使用游戏加速来免费加速一部份游戏"},
+    {0x50130203, 0x50130203,
+     "您的账户处于在线状态\n若您刚才异常断线，请等待几分钟再尝试连接"},
+    {0x50130205, 0x50130205, "您的账户依然处于冻结中，请您登录网站解除冻结。"},
+    {0x50130207, 0x50130207,
+     "尊敬的用户，\n您目前是免费用户，\n仅可使用网游加速来支持一部份游戏，\n如需更多功能请充值"},
+    {0x50130208, 0x5013020A, kBadPassword},
+    {0x50140204, 0x50140204, "无法设定 IP 地址"},
+    {0x50150201, 0x50150201, kNoSuchOs},
+    {0x50150202, 0x50150202, "软件需要管理员权限运行，因为网络加速需要接管系统网络做优化处理。"},
+    {0x50150203, 0x50150203, "您使用的 Vista 系统，需要安装 SP1 补丁包\n才能获得正常的加速效果。"},
+    {0x50150205, 0x50150205, kNoSuchOs},
+    {0x50150206, 0x50150206, "本软件需要系统中 DHCP Client 服务运行"},
+    {0x50150207, 0x50150207, "您电脑的系统时间不正常，这将导致软件无法正常连接。"},
+    // No blank after the product word here, unlike the start-up log line.
+    {0x501A0A00, 0x501A0A00, "Zephal服务没有安装"},
+    {0x501A0A01, 0x501A0A01, "Zephal服务没有启动"},
+    {0x60000203, 0x60000204, kWindowsError},
+    {0x60010201, 0x60010205, kWindowsError},
+    {0x60030204, 0x60030204, kWindowsError},
+    {0x60030206, 0x60030206, kWindowsError},
+    {0x60030208, 0x60030208, kWindowsError},
+    {0x60040202, 0x60040202, kNetError},
+};
+
+// Some rows have no report of their own yet; they stay so the box text is
+// ready when one is added.
+constexpr CodeText kReportTexts[] = {
+    {0x12020, 0x12020, kWindowsError},
+    {0x32001, 0x32001, "您输入了太多字符，最多只能输入 20 个字符"},
+    {0x52020, 0x52020, kWindowsError},
+    {0x82050, 0x82050, kBadPassword},
+    {0x112003, 0x112003,
+     "您正在使用免费网游加速，请点击查阅支持免费加速的游戏列表。\n"
+     "如果您玩的游戏不在免费列表中，请升级为VIP或白金VIP。"},
+    {0x122003, 0x122003,
+     "非常感谢您使用我们的付费服务，\n您的付费服务时间已经不足 1 小时，\n"
+     "为了不影响您的使用，请您及时续费。"},
+    {0x132003, 0x132003,
+     "非常感谢您使用我们的付费服务，\n检测到您的付费服务时间将会在几天内过期，\n"
+     "为了不影响您的使用，请您及时续费。"},
+    {0x142003, 0x142003,
+     "您的账户正在冻结中，请登录网站解除冻结\n您现在连接的是免费游戏加速状态。"},
+    {0x152003, 0x152003,
+     "您的付费服务已经过期，现在是免费用户\n"
+     "免费用户支持加速的游戏数量有限，具体请查询游戏支持列表"},
+};
+
+constexpr size_t kFallbackSize = 128;
+
+template <size_t N>
+const char* Find(const CodeText (&table)[N], uint32_t code) {
+  for (const CodeText& row : table) {
+    if (code >= row.first && code <= row.last) return row.text;
+  }
+  return nullptr;
+}
+
+const char* Fallback(char* buffer, uint32_t code) {
+  std::snprintf(buffer, kFallbackSize, "未知错误 (#%x)", static_cast<unsigned>(code));
+  return buffer;
+}
+
+}  // namespace
+
+const char* CoreText(uint32_t code) {
+  if (const char* text = Find(kCoreTexts, code)) return text;
+  // One buffer per thread: the core's threads and ours report at the same time.
+  thread_local char buffer[kFallbackSize];
+  return Fallback(buffer, code);
+}
+
+const char* ReportText(uint32_t code) {
+  if (const char* text = Find(kReportTexts, code)) return text;
+  thread_local char buffer[kFallbackSize];
+  return Fallback(buffer, code);
+}

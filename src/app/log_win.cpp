@@ -1,0 +1,141 @@
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdarg>
+#include <ctime>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/catalogue.h"
+#include "app/report.h"
+#include "app/report_format.h"
+
+int debugLog = 0;
+FILE* logFile = nullptr;
+HWND* boxOwner = nullptr;
+std::atomic<int> boxOpen{0};
+
+namespace {
+
+constexpr uint32_t kLogWarning = 0x20001;
+
+// Lines come from several threads and the main window may close and reopen the
+// log while a callback thread writes: the stream is only touched under this lock.
+std::mutex logMutex;
+
+std::tm LocalNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_s(&local, &now);
+  return local;
+}
+
+std::string ComposeMessage(const char* format, va_list args) {
+  std::vector<char> buffer(report::kMessageSize);
+  int n = std::vsnprintf(buffer.data(), buffer.size(), format, args);
+  if (n < 0) buffer[0] = '\0';
+  buffer.back() = '\0';
+  return buffer.data();
+}
+
+void OpenLogFile(const char* path) {
+  SECURITY_DESCRIPTOR descriptor;
+  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+  SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);  // every account may open the log
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+
+  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, &attributes, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    MsgBox(kLogWarning, "Warning: cannot open the log file: %s", path);
+    return;
+  }
+  if (!SetStdHandle(STD_OUTPUT_HANDLE, file) || !SetStdHandle(STD_ERROR_HANDLE, file))
+    MsgBox(kLogWarning, "Error: cannot redirect stdout/stderr to the log file: %s", path);
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_TEXT);
+  if (fd < 0) {
+    MsgBox(kLogWarning, "Error: log redirect failed due to _open_osfhandle failure");
+    // Without a descriptor no stream can own the handle; do not leak it.
+    CloseHandle(file);
+    return;
+  }
+  FILE* stream = _fdopen(fd, "w");
+  if (!stream) {
+    MsgBox(kLogWarning, "Error: log redirect failed due to _fdopen");
+    _close(fd);
+  }
+  std::lock_guard<std::mutex> lock(logMutex);
+  logFile = stream ? stream : stdout;
+}
+
+}  // namespace
+
+void LogLine(const char* text) {
+  const std::string line = report::ComposeLogLine(LocalNow(), text);
+  std::lock_guard<std::mutex> lock(logMutex);
+  if (!logFile) return;
+  std::fprintf(logFile, "%s\n", line.c_str());
+  std::fflush(logFile);
+}
+
+int ShowReportBox(HWND owner, const char* text, UINT style) {
+  ++boxOpen;
+  const int answer = MessageBoxA(owner, text, kBoxCaption, style);
+  --boxOpen;
+  return answer;
+}
+
+void MsgBox(uint32_t code, const char* format, ...) {
+  if (!report::Logged(code, debugLog != 0)) return;
+  va_list args;
+  va_start(args, format);
+  const std::string message = ComposeMessage(format, args);
+  va_end(args);
+  LogLine(report::TaggedMessage("", code, message.c_str(), debugLog != 0).c_str());
+
+  if (code & report::kShowBox) {
+    const char* text = ReportText(code);
+    if (debugLog) LogLine(report::TaggedMessage("[MsgBox]", code, text, true).c_str());
+    ShowReportBox(boxOwner ? *boxOwner : nullptr, text, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+  }
+  if (code & report::kFatal) {
+    MsgBox(1, "Stop software with errors(code=%u).", static_cast<unsigned>(code));
+    ExitProcess(1);
+  }
+}
+
+void ReportDll(uint32_t code, const char* text) {
+  LogLine(report::TaggedMessage("[DLL]", code, text, debugLog != 0).c_str());
+  if (code & report::kCoreShowBox) {
+    const char* boxText = CoreText(code);
+    if (debugLog) LogLine(report::TaggedMessage("[DLL-MsgBox]", code, boxText, true).c_str());
+    ShowReportBox(boxOwner ? *boxOwner : nullptr, boxText, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+  }
+}
+
+void LogSetup() {
+  if (appState.writeLog) {
+    char path[MAX_PATH + 32];
+    std::snprintf(path, sizeof path, "%s%s.%s", appState.installDir, "lumora_zephal", "log");
+    OpenLogFile(path);
+  } else {
+    std::lock_guard<std::mutex> lock(logMutex);
+    logFile = stdout;
+  }
+  boxOwner = &appState.hwndControl;
+}
+
+void LogClose() {
+  std::lock_guard<std::mutex> lock(logMutex);
+  if (logFile && logFile != stdout) std::fclose(logFile);
+  logFile = stdout;
+}
+
+void RaiseReportBox() {
+  // Report boxes carry this caption; bringing the open one forward is what a
+  // click elsewhere in the client should do while it waits for an answer.
+  HWND box = FindWindowA(nullptr, kBoxCaption);
+  if (box) SetForegroundWindow(box);
+}

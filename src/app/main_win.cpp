@@ -1,0 +1,87 @@
+// Process entry and start-up.
+#include <windows.h>
+
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "app/command_line.h"
+#include "app/control_window_win.h"
+#include "app/report.h"
+#include "settings/settings_store_win.h"
+#include "ui/layout.h"
+#include "ui/skin_win.h"
+
+namespace {
+
+constexpr int kIconApp = 1000;
+
+void CloseRunningUpdater() {
+  HWND updater = FindWindowA("ZephalUpdater", "Zephal Acc Updater");
+  if (!updater) return;
+  PostMessageA(updater, WM_CLOSE, 0, 0);
+  Sleep(200);
+}
+
+bool HandOverToRunningInstance() {
+  HWND other = FindWindowA(kControlClass, nullptr);
+  if (!other) return false;
+  PostMessageA(other, WMU_SHOW_MAIN, 0, 0);
+  return true;
+}
+
+void PlacePendingUpdater() {
+  char pending[MAX_PATH + 16];
+  std::snprintf(pending, sizeof pending, "%s_%s", appState.installDir, "updater.exe");
+  if (GetFileAttributesA(pending) != INVALID_FILE_ATTRIBUTES)
+    MoveFileExA(pending, appState.updaterPath, MOVEFILE_REPLACE_EXISTING);
+}
+
+bool RegisterControlClass(HINSTANCE instance) {
+  WNDCLASSEXA wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = ControlWindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconApp));
+  wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(kIconApp));
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kControlClass;
+  return RegisterClassExA(&wc) != 0;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  CloseRunningUpdater();
+  if (HandOverToRunningInstance()) return 1;
+  debugLog = IsDebugLogSwitch(commandLine ? commandLine : "") ? 1 : 0;
+
+  ResetAppState();
+  appState.hInstance = instance;
+  if (!LoadSettings(&appState)) return 1;
+
+  std::snprintf(appState.updaterPath, sizeof appState.updaterPath, "%s%s", appState.installDir, "updater.exe");
+  appState.mainCreated = 0;
+  appState.mainVisible = 1;
+  appState.runState = RUN_IDLE;
+  PlacePendingUpdater();
+
+  SkinInit(instance);
+  LogSetup();
+  appState.layout = CreateLayoutRecord(appState.layout);
+
+  if (!RegisterControlClass(instance))
+    MsgBox(0x12020, "WINDOW: Registe the class of the window failed(code=%d).", static_cast<int>(GetLastError()));
+  HWND control = CreateWindowExA(0, kControlClass, kControlTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                 230, 200, nullptr, nullptr, instance, nullptr);
+  if (!control && !ControlWindowEndedEarly())
+    MsgBox(0x12020, "WINDOW: couldn't create the main window(code=%d).", static_cast<int>(GetLastError()));
+
+  MSG msg{};
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}

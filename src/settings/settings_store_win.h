@@ -1,0 +1,23 @@
+// Registry settings store: the settings key, the "cert" value and the Run entry.
+#pragma once
+#include <cstdint>
+
+struct AppState;
+
+constexpr char kSettingsKey[] = "Software\\ZEPHAL\\KAVRO";
+constexpr char kConfigValue[] = "cert";
+constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr char kRunValue[] = "ZephalAcc";
+// Used when no redirect server is stored; at most 20 characters.
+constexpr char kDefaultRedirectServer[] = "rd.zephal.example";
+static_assert(sizeof kDefaultRedirectServer <= 21, "the redirect server field holds 20 characters");
+
+// Loads the settings into `state`; 0 after the string-1800 box was shown.
+int LoadSettings(AppState* state);
+// Saves the option byte, service index, server name and remembered fields;
+// 0 only when the key cannot be opened. Safe to call from any thread.
+int SaveSettings(AppState* state);
+// Stores the core library's version; a version of 0 is not stored and succeeds.
+int StoreLibraryVersion(uint32_t version);
+// Writes or deletes the Run entry for `installDir`.
+int SetAutoRun(int enable, const char* installDir);

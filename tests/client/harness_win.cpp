@@ -1,0 +1,126 @@
+#include "harness_win.h"
+
+#include "probe_win.h"
+
+namespace {
+
+constexpr char kClientExe[] = "lumora_zephal.exe";
+
+std::string TestName() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(info->test_suite_name()) + "." + info->name();
+  for (char& c : name)
+    if (c == '/' || c == '\\') c = '_';
+  return name;
+}
+
+// A client left over from an earlier test would take this test's start for a second instance.
+void EndStrayClients() {
+  for (int i = 0; i < 20; ++i) {
+    HWND other = FindWindowA("Zephal_Acc", nullptr);
+    if (!other) return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(other, &pid);
+    HANDLE h = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    if (h) {
+      TerminateProcess(h, 99);
+      WaitForSingleObject(h, 5000);
+      CloseHandle(h);
+    }
+  }
+}
+
+}  // namespace
+
+void ClientTest::SetUp() {
+  EndStrayClients();
+  Install(install::DefaultCert());
+}
+
+void ClientTest::Install(const std::vector<uint8_t>& cert) {
+  dir_ = install::Prepare(TestName(), cert);
+  ASSERT_TRUE(CopyProgram(kClientExe));
+}
+
+void ClientTest::TearDown() {
+  for (PROCESS_INFORMATION& pi : started_) {
+    if (WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT) {
+      TerminateProcess(pi.hProcess, 99);
+      WaitForSingleObject(pi.hProcess, 5000);
+    }
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+  }
+  started_.clear();
+  if (HasFailure()) std::printf("---- client log %s ----\n%s---- end of log ----\n", LogPath().c_str(), Log().c_str());
+}
+
+bool ClientTest::CopyProgram(const char* name, const char* targetName) {
+  return CopyFileA((install::ProgramDir() + name).c_str(), (dir_ + (targetName ? targetName : name)).c_str(), FALSE) !=
+         FALSE;
+}
+
+PROCESS_INFORMATION ClientTest::Launch(const std::string& program, const std::string& args) {
+  std::string commandLine = "\"" + dir_ + program + "\"";
+  if (!args.empty()) commandLine += " " + args;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  std::vector<char> buffer(commandLine.begin(), commandLine.end());
+  buffer.push_back('\0');
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.c_str(), &si, &pi)) {
+    ADD_FAILURE() << "cannot start " << commandLine << " (error " << GetLastError() << ")";
+    return PROCESS_INFORMATION{};
+  }
+  started_.push_back(pi);
+  return pi;
+}
+
+PROCESS_INFORMATION ClientTest::StartClient(const std::string& args) {
+  client_ = Launch(kClientExe, args);
+  return client_;
+}
+
+HWND ClientTest::StartClientAndWait(const std::string& args) {
+  StartClient(args);
+  HWND control = probe::WaitForWindow("Zephal_Acc", nullptr, 10000);
+  EXPECT_NE(control, nullptr) << "the control window did not appear";
+  return control;
+}
+
+DWORD ClientTest::WaitExit(const PROCESS_INFORMATION& pi, DWORD timeoutMs) {
+  if (!pi.hProcess || WaitForSingleObject(pi.hProcess, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+  DWORD code = STILL_ACTIVE;
+  GetExitCodeProcess(pi.hProcess, &code);
+  return code;
+}
+
+DWORD ClientTest::CloseClient(DWORD timeoutMs) {
+  HWND control = FindWindowA("Zephal_Acc", nullptr);
+  if (!control) return WaitExit(client_, 0);
+  PostMessageA(control, WM_CLOSE, 0, 0);
+  return WaitExit(client_, timeoutMs);
+}
+
+HWND ClientTest::WaitBox(DWORD pid, DWORD timeoutMs) {
+  return probe::WaitForWindowOfProcess(pid, "#32770", nullptr, timeoutMs);
+}
+
+bool ClientTest::WaitLog(const char* needle, DWORD timeoutMs) const {
+  return probe::WaitForFileText(LogPath().c_str(), needle, timeoutMs);
+}
+
+std::vector<std::string> LogLines(const std::string& log) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < log.size()) {
+    size_t end = log.find("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back(log.substr(start));  // unterminated: kept so a test can see it
+      break;
+    }
+    lines.push_back(log.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}

@@ -1,0 +1,45 @@
+// Test fixture for the real client program: a clean installation per test,
+// the client started from it, its log collected, every started process ended.
+#pragma once
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "install_win.h"
+
+class ClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Re-creates the installation with another "cert" (SetUp uses DefaultCert()).
+  void Install(const std::vector<uint8_t>& cert);
+  // Copies a program of the build into the installation directory.
+  bool CopyProgram(const char* name, const char* targetName = nullptr);
+  // Starts a program of the installation directory; its handle is kept and ended at TearDown.
+  PROCESS_INFORMATION Launch(const std::string& program, const std::string& args);
+  // Starts the client (copied into the installation) with `args`.
+  PROCESS_INFORMATION StartClient(const std::string& args = "");
+  // Starts the client and waits for its control window.
+  HWND StartClientAndWait(const std::string& args = "");
+  // Exit code, or STILL_ACTIVE after the timeout.
+  DWORD WaitExit(const PROCESS_INFORMATION& pi, DWORD timeoutMs = 10000);
+  // Posts WM_CLOSE to the control window and waits for the client to end.
+  DWORD CloseClient(DWORD timeoutMs = 10000);
+  // A message box of `pid`, or null after the timeout.
+  HWND WaitBox(DWORD pid, DWORD timeoutMs = 10000);
+
+  std::string LogPath() const { return dir_ + "lumora_zephal.log"; }
+  std::string Log() const { return install::ReadFile(LogPath()); }
+  bool WaitLog(const char* needle, DWORD timeoutMs = 10000) const;
+
+  std::string dir_;
+  PROCESS_INFORMATION client_{};
+  std::vector<PROCESS_INFORMATION> started_;
+};
+
+// Windows-style lines of a log, without their CR LF.
+std::vector<std::string> LogLines(const std::string& log);

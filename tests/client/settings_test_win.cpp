@@ -1,0 +1,130 @@
+// Settings of the real program: what it refuses to start from and what it writes back.
+#include <functional>
+
+#include "harness_win.h"
+#include "probe_win.h"
+#include "settings/client_config.h"
+
+namespace {
+
+namespace cc = client_config;
+
+const char kLoadFailureText[] = "尊敬的用户，为保障加速效果，\n已对您的系统网络环境进行了优化，\n请重启系统后生效。";
+
+struct BrokenSetting {
+  const char* name;
+  std::function<void(const std::string& dir)> breakIt;
+};
+
+void PrintTo(const BrokenSetting& setting, std::ostream* os) { *os << setting.name; }
+
+class LoadFailureTest : public ClientTest, public ::testing::WithParamInterface<BrokenSetting> {};
+
+TEST_P(LoadFailureTest, EndsStartUpWithTheSettingsBoxAndCodeOne) {
+  GetParam().breakIt(dir_);
+  const auto pi = StartClient("-debuglog");
+  HWND box = WaitBox(pi.dwProcessId);
+  ASSERT_NE(box, nullptr);
+  probe::MessageBoxInfo info;
+  ASSERT_TRUE(probe::ReadMessageBox(box, &info));
+  EXPECT_EQ(info.caption, "Lumora Zephal 提示信息");
+  EXPECT_EQ(info.text, kLoadFailureText);
+  EXPECT_EQ(FindWindowA("Zephal_Acc", nullptr), nullptr) << "no window exists before the settings load";
+  probe::PressButton(box, IDOK);
+  EXPECT_EQ(WaitExit(pi), 1u);
+  EXPECT_FALSE(install::FileExists(LogPath()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, LoadFailureTest,
+    ::testing::Values(
+        BrokenSetting{"MissingKey", [](const std::string&) { install::DeleteKey(); }},
+        BrokenSetting{"MissingDefault", [](const std::string&) { install::DeleteValue(""); }},
+        BrokenSetting{"MissingCert", [](const std::string&) { install::DeleteValue("cert"); }},
+        BrokenSetting{"ShortCert",
+                      [](const std::string&) {
+                        auto cert = install::DefaultCert();
+                        cert.resize(125);
+                        install::WriteCert(cert);
+                      }},
+        BrokenSetting{"CertOfAnotherType", [](const std::string&) { install::WriteCertAsString("cert"); }},
+        BrokenSetting{"DirectoryTooLong",
+                      [](const std::string&) { install::WriteDefaultValue("C:\\" + std::string(300, 'd') + "\\"); }}),
+    [](const ::testing::TestParamInfo<BrokenSetting>& info) { return std::string(info.param.name); });
+
+TEST(SettingsText, LoadFailureTextIsGbk) {
+  // The box is compared as code page 936 bytes: "尊敬" is D7 F0 BE B4.
+  EXPECT_EQ(std::string(kLoadFailureText).substr(0, 4), "\xD7\xF0\xBE\xB4");
+}
+
+using SettingsRoundTripTest = ClientTest;
+
+TEST_F(SettingsRoundTripTest, FullLengthTextsAndForeignBytesSurviveAStartAndExit) {
+  auto cert = install::DefaultCert();
+  cert[44] = 0x84;  // rememberUser and writeLog
+  cert[111] = 1;
+  install::PutText(&cert, cc::kUserNameOffset, "abcdefghijklmnopqrst");        // 20, no terminator
+  install::PutText(&cert, cc::kRedirectServerOffset, "redirect.example.tes");  // 20, no terminator
+  for (size_t i = 0; i < 20; ++i) cert[cc::kPasswordOffset + i] = static_cast<uint8_t>(0xE0 + i);
+  Install(cert);
+
+  ASSERT_NE(StartClientAndWait(), nullptr);
+  EXPECT_EQ(CloseClient(), 0u);
+  const auto saved = install::ReadCert();
+  ASSERT_EQ(saved.size(), 126u);
+  // Version bytes come from the core; everything else must be as it was.
+  for (size_t i = 4; i < 126; ++i) EXPECT_EQ(saved[i], cert[i]) << "byte " << i;
+}
+
+TEST_F(SettingsRoundTripTest, EmptyServerNameLoadsTheBuiltInDefault) {
+  Install(install::DefaultCert());
+  ASSERT_NE(StartClientAndWait(), nullptr);
+  EXPECT_EQ(CloseClient(), 0u);
+  const auto saved = install::ReadCert();
+  ASSERT_EQ(saved.size(), 126u);
+  char name[cc::kTextBufferSize];
+  cc::DecodeTextField(saved.data() + cc::kRedirectServerOffset, name);
+  EXPECT_STREQ(name, "rd.zephal.example");
+}
+
+TEST_F(SettingsRoundTripTest, UserNameIsNotLoadedWithoutRememberUser) {
+  auto cert = install::DefaultCert();
+  cert[44] = 0x04;
+  install::PutText(&cert, cc::kUserNameOffset, "stored");
+  Install(cert);
+  ASSERT_NE(StartClientAndWait(), nullptr);
+  EXPECT_EQ(CloseClient(), 0u);
+  // Not loaded and not written: the stored name stays as it was.
+  const auto saved = install::ReadCert();
+  ASSERT_EQ(saved.size(), 126u);
+  EXPECT_TRUE(std::equal(cert.begin() + 4, cert.begin() + 24, saved.begin() + 4));
+}
+
+TEST_F(SettingsRoundTripTest, DirectoryWithoutBackslashGetsOne) {
+  std::string dir = dir_;
+  dir.pop_back();
+  ASSERT_TRUE(install::WriteDefaultValue(dir));
+  ASSERT_NE(StartClientAndWait(), nullptr);
+  EXPECT_TRUE(WaitLog("built on Mar 20 2013")) << "the log belongs in the installation directory";
+  EXPECT_EQ(CloseClient(), 0u);
+}
+
+TEST_F(SettingsRoundTripTest, LibraryVersionIsStoredAfterInitialisation) {
+  ASSERT_NE(StartClientAndWait(), nullptr);
+  ASSERT_TRUE(WaitLog("built on Mar 20 2013"));
+  std::vector<uint8_t> saved;
+  for (int i = 0; i < 100; ++i, Sleep(50)) {  // stored right after the version line
+    saved = install::ReadCert();
+    if (saved.size() == 126u && (saved[0] | saved[1] | saved[2] | saved[3])) break;
+  }
+  ASSERT_EQ(saved.size(), 126u);
+  const uint32_t version = saved[0] | saved[1] << 8 | saved[2] << 16 | static_cast<uint32_t>(saved[3]) << 24;
+  EXPECT_NE(version, 0u);
+  char expected[64];
+  std::snprintf(expected, sizeof expected, "(%u.%u.%u.%04u, ", version >> 28, (version >> 20) & 0xFF,
+                (version >> 16) & 0xF, version & 0xFFFF);
+  EXPECT_NE(Log().find(expected), std::string::npos) << "stored " << expected << " but logged:\n" << Log();
+  EXPECT_EQ(CloseClient(), 0u);
+}
+
+}  // namespace

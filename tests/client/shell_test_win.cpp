@@ -1,0 +1,125 @@
+// Start-up, single instance, the log and shutdown of the real program.
+#include <regex>
+
+#include "harness_win.h"
+#include "probe_win.h"
+
+namespace {
+
+using ShellTest = ClientTest;
+
+TEST_F(ShellTest, SecondStartHandsOverAndEndsWithOne) {
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  ASSERT_TRUE(WaitLog("Zephal Acc 1.7.2.0058"));
+  const std::string before = Log();
+
+  const auto second = Launch("lumora_zephal.exe", "-debuglog");
+  EXPECT_EQ(WaitExit(second), 1u);
+  EXPECT_TRUE(WaitLog("(#10004) WINDOW: show request from another instance"));
+  // The second start ends before it opens the log: the first one's lines remain.
+  EXPECT_EQ(Log().compare(0, before.size(), before), 0);
+  EXPECT_EQ(CloseClient(), 0u);
+}
+
+struct SwitchCase {
+  const char* args;
+  bool verbose;
+};
+
+void PrintTo(const SwitchCase& c, std::ostream* os) { *os << '"' << c.args << '"'; }
+
+std::string SwitchName(const ::testing::TestParamInfo<SwitchCase>& info) {
+  static const char* const names[] = {"Upper", "Lower", "WithMore", "None"};
+  return names[info.index];
+}
+
+class DebugSwitchTest : public ClientTest, public ::testing::WithParamInterface<SwitchCase> {};
+
+TEST_P(DebugSwitchTest, OnlyTheWholeSwitchMakesTheLogVerbose) {
+  ASSERT_NE(StartClientAndWait(GetParam().args), nullptr);
+  ASSERT_TRUE(WaitLog("Zephal Acc 1.7.2.0058"));
+  EXPECT_EQ(CloseClient(), 0u);
+  const std::string log = Log();
+  EXPECT_EQ(log.find("(#1) Zephal Acc 1.7.2.0058") != std::string::npos, GetParam().verbose) << log;
+  EXPECT_EQ(log.find("(#10004) ") != std::string::npos, GetParam().verbose) << log;
+}
+
+INSTANTIATE_TEST_SUITE_P(Switches, DebugSwitchTest,
+                         ::testing::Values(SwitchCase{"-DEBUGLOG", true}, SwitchCase{"-debuglog", true},
+                                           SwitchCase{"-debuglog x", false}, SwitchCase{"", false}),
+                         SwitchName);
+
+TEST_F(ShellTest, LogLinesAreStampedEndInCrLfAndStartEmpty) {
+  ASSERT_TRUE(install::WriteFile(LogPath(), "left over from last time\r\n"));
+  ASSERT_NE(StartClientAndWait(), nullptr);
+  ASSERT_TRUE(WaitLog("built on Mar 20 2013"));
+  EXPECT_EQ(CloseClient(), 0u);
+
+  const std::string log = Log();
+  EXPECT_EQ(log.find("left over"), std::string::npos);
+  ASSERT_GE(log.size(), 2u);
+  EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+  const std::regex line(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d [^\r\n]+)");
+  const auto lines = LogLines(log);
+  ASSERT_GE(lines.size(), 2u);
+  for (const std::string& l : lines) EXPECT_TRUE(std::regex_match(l, line)) << l;
+  EXPECT_EQ(log.find('\n'), log.find("\r\n") + 1) << "bare LF in the log";
+  EXPECT_NE(log.find(" Zephal Acc 1.7.2.0058 ("), std::string::npos);
+}
+
+TEST_F(ShellTest, WithoutWriteLogNoFileIsWritten) {
+  auto cert = install::DefaultCert();
+  cert[44] = 0x00;
+  Install(cert);
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  EXPECT_EQ(CloseClient(), 0u);
+  const auto files = install::ListDir(dir_);
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0], "lumora_zephal.exe");
+}
+
+TEST_F(ShellTest, ExitWhileIdleLogsSuccessAndSavesTheSettings) {
+  auto cert = install::DefaultCert();
+  cert[44] = 0x07;  // writeLog and the two ignored bits
+  Install(cert);
+  ASSERT_NE(StartClientAndWait(), nullptr);
+  EXPECT_EQ(CloseClient(), 0u);
+  const auto lines = LogLines(Log());
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back().substr(20), "Zephal Acc Closed Success.");
+  const auto saved = install::ReadCert();
+  ASSERT_EQ(saved.size(), 126u);
+  EXPECT_EQ(saved[44], 0x04) << "the save writes the option byte with bits 1 and 0 clear";
+}
+
+TEST_F(ShellTest, PendingUpdaterReplacesTheOldOne) {
+  ASSERT_TRUE(install::WriteFile(dir_ + "updater.exe", "old"));
+  ASSERT_TRUE(install::WriteFile(dir_ + "_updater.exe", "new"));
+  ASSERT_NE(StartClientAndWait(), nullptr);
+  EXPECT_EQ(install::ReadFile(dir_ + "updater.exe"), "new");
+  EXPECT_FALSE(install::FileExists(dir_ + "_updater.exe"));
+  EXPECT_EQ(CloseClient(), 0u);
+}
+
+TEST_F(ShellTest, StartClosesARunningUpdater) {
+  ASSERT_TRUE(CopyProgram("updater.exe"));
+  const auto updater = Launch("updater.exe", "--hidden");
+  ASSERT_NE(probe::WaitForWindow("ZephalUpdater", "Zephal Acc Updater", 10000), nullptr);
+  ASSERT_NE(StartClientAndWait(), nullptr);
+  EXPECT_EQ(WaitExit(updater, 5000), 0u) << "the updater was not closed";
+  EXPECT_NE(install::ReadFile(dir_ + "updater.log").find("closed"), std::string::npos);
+  EXPECT_EQ(CloseClient(), 0u);
+}
+
+TEST_F(ShellTest, TrayCommandsReachTheControlWindow) {
+  HWND control = StartClientAndWait("-debuglog");
+  ASSERT_NE(control, nullptr);
+  PostMessageA(control, WM_USER + 110, 0, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(WaitLog("TRAY: notify 0x203 state 1"));
+  // Menu command 220 while idle exits without asking.
+  PostMessageA(control, WM_COMMAND, 220, 0);
+  EXPECT_EQ(WaitExit(client_), 0u);
+  EXPECT_NE(Log().find("Zephal Acc Closed Success."), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Runs one Windows program under Wine, for CTest and the scripts.
+#
+# The first Wine program of a session starts wineserver, services.exe and
+# explorer.exe. Started from a test they would inherit CTest's output pipe and
+# CTest would wait for them for good, so the session is started here first with
+# its standard streams on /dev/null, under a lock so parallel tests start it once.
+set -u
+export WINEPREFIX="${WINEPREFIX:-${ZEPHAL_WINEPREFIX:-/tmp/zephal-wine}}"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+
+session_running() {
+  # A running wineserver keeps a socket in a server-DEV-INODE directory of the prefix.
+  [ -d "$WINEPREFIX" ] || return 1
+  local id
+  id=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+  compgen -G "/tmp/.wine-$(id -u)/$id/socket" >/dev/null || compgen -G "/tmp/wine-*/$id/socket" >/dev/null
+}
+
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec 9>"$WINEPREFIX.lock"
+flock 9
+if ! session_running; then
+  wineboot </dev/null >/dev/null 2>&1 9>&-
+  # Without a window manager Wine's managed windows take 2 s to hide or close.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 9>&-
+fi
+flock -u 9
+exec 9>&-
+exec wine "$@"
