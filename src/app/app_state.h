@@ -53,6 +53,10 @@ void ResetAppState();
 constexpr UINT WMU_SHOW_MAIN = WM_USER + 100;  // 1124, from a second instance
 constexpr UINT WMU_TRAY = WM_USER + 110;       // 1134, tray icon callback
 
+// Core events handed from the core's threads to the control window.
+constexpr UINT WMU_CORE_STATUS = WM_USER + 120;   // wParam: the reported state
+constexpr UINT WMU_CORE_MESSAGE = WM_USER + 121;  // wParam: the message code
+
 // Tray menu commands.
 constexpr WORD IDM_TRAY_EXIT = 220;
 constexpr WORD IDM_TRAY_OPEN = 221;

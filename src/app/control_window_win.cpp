@@ -106,6 +106,12 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     case WMU_SHOW_MAIN:
       OnShowMainRequest();
       return 0;
+    case WMU_CORE_STATUS:
+      HandleCoreStatus(static_cast<int32_t>(wParam));
+      return 0;
+    case WMU_CORE_MESSAGE:
+      HandleCoreMessage(static_cast<uint32_t>(wParam));
+      return 0;
     case WMU_TRAY:
       OnTrayMessage(hwnd, lParam);
       return 1;

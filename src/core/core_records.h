@@ -73,6 +73,10 @@ static_assert(offsetof(ConflictEntry, displayName) == 269, "layout");
 
 constexpr uint32_t ProductNumber = 12;
 
+// Zero-filled start request: "KA." + the account name, the password, and the
+// service mask for `serviceIndex` (web browsing for an index out of range).
+CoreStartRecord MakeCoreStartRecord(const char* userName, const char* password, uint16_t serviceIndex);
+
 // Zero-filled record with the first 21 characters of the server name, the tag,
 // the client's version and the product number.
 CoreInitRecord MakeCoreInitRecord(const char* redirectServer);

@@ -3,13 +3,19 @@
 #include "ui/main_window_win.h"
 
 #include <atomic>
+#include <cstdio>
 
 #include "app/app_state.h"
 #include "app/report.h"
+#include "core/core_connection_win.h"
+#include "settings/settings_store_win.h"
 
 namespace {
 
 constexpr char kMainClass[] = "Zephal_Main";
+// Requests from other threads, carried out on the window's own thread.
+constexpr UINT WMU_SHOW_VIEW = WM_USER + 130;
+constexpr UINT WMU_AUTO_HIDE = WM_USER + 131;
 HANDLE mainThread = nullptr;
 // Set by CloseMainWindow before it looks for the window, so a thread that
 // publishes its window only afterwards still ends instead of running on.
@@ -34,8 +40,45 @@ void OnPaint(HWND hwnd) {
   GetClientRect(hwnd, &rc);
   FillRect(dc, &rc, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
   SetBkMode(dc, TRANSPARENT);
-  DrawTextA(dc, kProductName, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  static const char* const kStates[] = {"", "无连接", "正在连接", "已连接", "正在断开"};
+  const int32_t state = appState.runState;
+  char text[64];
+  std::snprintf(text, sizeof text, "%s - %s", kProductName, state >= 1 && state <= 4 ? kStates[state] : "?");
+  DrawTextA(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   EndPaint(hwnd, &ps);
+}
+
+void OnShowView(HWND hwnd) {
+  MsgBox(0x10004, "VIEW: main view for state %d", static_cast<int>(appState.runState));
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void OnAutoHideRequest(HWND hwnd) {
+  if (appState.mainVisible) SetTimer(hwnd, TIMER_AUTO_HIDE, 5000, nullptr);
+}
+
+void OnTimer(HWND hwnd, UINT_PTR id) {
+  if (id != TIMER_AUTO_HIDE) return;
+  KillTimer(hwnd, TIMER_AUTO_HIDE);
+  ShowWindow(hwnd, SW_HIDE);
+  appState.mainVisible = 0;
+}
+
+void OnCommand(HWND hwnd, WORD id) {
+  if (boxOpen) {
+    RaiseReportBox();
+    return;
+  }
+  const int32_t state = appState.runState;
+  if (id == IDC_CONNECT && state == RUN_IDLE) {
+    SaveSettings(&appState);
+    StartConnection(appState);
+  } else if (id == IDC_DISCONNECT && state == RUN_CONNECTED) {
+    KillTimer(hwnd, TIMER_AUTO_HIDE);
+    StopConnection();
+  } else if (id == IDC_CANCEL && state == RUN_CONNECTING) {
+    StopConnection();
+  }
 }
 
 LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -45,6 +88,18 @@ LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_PAINT:
       OnPaint(hwnd);
+      return 0;
+    case WM_COMMAND:
+      OnCommand(hwnd, LOWORD(wParam));
+      return 0;
+    case WM_TIMER:
+      OnTimer(hwnd, wParam);
+      return 0;
+    case WMU_SHOW_VIEW:
+      OnShowView(hwnd);
+      return 0;
+    case WMU_AUTO_HIDE:
+      OnAutoHideRequest(hwnd);
       return 0;
     case WM_CLOSE:
       // Closing hides: the client lives on in the notification area.
@@ -106,6 +161,15 @@ void OpenMainWindow(HWND hwnd) {
   }
   PostMessageA(hwnd, WM_SHOWWINDOW, 1, 0);
   SetForegroundWindow(hwnd);
+}
+
+// A window that does not exist yet lays itself out for the state when it is created.
+void ShowMainView() {
+  if (HWND hwnd = appState.hwndMain) PostMessageA(hwnd, WMU_SHOW_VIEW, 0, 0);
+}
+
+void StartAutoHide() {
+  if (HWND hwnd = appState.hwndMain) PostMessageA(hwnd, WMU_AUTO_HIDE, 0, 0);
 }
 
 void CloseMainWindow() {

@@ -2,8 +2,16 @@
 #pragma once
 #include <windows.h>
 
+#include "ui/control_ids.h"
+
 // Starts the main window thread on the first call; later calls show and raise the window.
 void OpenMainWindow(HWND hwnd);
 // Ends the main window and waits until its thread can no longer paint.
 void CloseMainWindow();
 DWORD WINAPI MainWindowThread(LPVOID);
+// From any thread: lay the main view out for the current state, on the window's thread.
+void ShowMainView();
+// From any thread: hide the window after five seconds if it is shown now.
+void StartAutoHide();
+
+constexpr UINT_PTR TIMER_AUTO_HIDE = 1908;
