@@ -32,7 +32,7 @@ dir_win='C:\Program Files\Lumora Zephal\'
 wine_run cmd /c exit </dev/null >/dev/null 2>&1  # makes the prefix on first use
 dir_unix="$WINEPREFIX/drive_c/Program Files/Lumora Zephal"
 mkdir -p "$dir_unix"
-cp "$bin/lumora_zephal.exe" "$bin/updater.exe" "$dir_unix/"
+cp "$bin/lumora_zephal.exe" "$bin/updater.exe" "$bin/Zephal_Core.dll" "$dir_unix/"
 key='HKLM\Software\ZEPHAL\KAVRO'
 wine_run reg add "$key" /ve /d "$dir_win" /f </dev/null >/dev/null 2>&1
 if ! wine_run reg query "$key" /v cert </dev/null >/dev/null 2>&1; then

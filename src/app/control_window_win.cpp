@@ -106,6 +106,9 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     case WMU_SHOW_MAIN:
       OnShowMainRequest();
       return 0;
+    case WM_TIMER:
+      if (wParam == TIMER_TRAY_RETRY) TrayRetryTimer();
+      return 0;
     case WMU_CORE_STATUS:
       HandleCoreStatus(static_cast<int32_t>(wParam));
       return 0;

@@ -1,19 +1,180 @@
-// Placeholder until the tray icon arrives: records each call in the verbose log
-// so the control window's dispatch can be observed.
 #include "tray/tray_win.h"
 
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "app/app_state.h"
 #include "app/report.h"
+#include "core/core_api.h"
+#include "core/core_records.h"
+#include "tray/tray_tooltip.h"
+#include "ui/main_window_win.h"
 
-void TrayAdd(HINSTANCE, HWND) { MsgBox(0x10004, "TRAY: add (placeholder)"); }
+namespace {
 
-void TrayUpdate(int state, int add) { MsgBox(0x10004, "TRAY: update state %d add %d (placeholder)", state, add); }
+constexpr UINT IDS_MENU_OPEN = 1860;
+constexpr UINT IDS_MENU_EXIT = 1861;
+constexpr UINT kTries = 3;
+constexpr DWORD kRetryPauseMs = 2000;
+// At log-on the shell may not take icons yet; keep offering it for two minutes.
+constexpr int kAddRetries = 60;
 
-void TrayBalloon(HWND, const char* title, const char* text) {
-  MsgBox(0x10004, "TRAY: balloon \"%s\" \"%s\" (placeholder)", title, text);
+NOTIFYICONDATAA record;
+HINSTANCE trayModule = nullptr;
+HWND trayOwner = nullptr;
+HMENU trayMenu = nullptr;
+int addRetriesLeft = 0;
+
+std::string LoadPiece(UINT id) {
+  char buffer[kTrayPieceSize] = "";
+  LoadStringA(trayModule, id, buffer, sizeof buffer);
+  return buffer;
 }
 
-void TrayNotify(HWND, HWND, UINT mouseMessage, int state) {
-  MsgBox(0x10004, "TRAY: notify 0x%x state %d (placeholder)", mouseMessage, state);
+TrayTexts LoadTexts() {
+  return TrayTexts{LoadPiece(1870), LoadPiece(1871), LoadPiece(1872), LoadPiece(1873), LoadPiece(1874), LoadPiece(1875)};
 }
 
-void TrayRemove() { MsgBox(0x10004, "TRAY: remove (placeholder)"); }
+void TrayMenuBuild(HINSTANCE module) {
+  char text[50] = "";
+  LoadStringA(module, IDS_MENU_OPEN, text, sizeof text);
+  AppendMenuA(trayMenu, MF_STRING, IDM_TRAY_OPEN, text);
+  AppendMenuA(trayMenu, MF_SEPARATOR, 0, nullptr);
+  LoadStringA(module, IDS_MENU_EXIT, text, sizeof text);
+  AppendMenuA(trayMenu, MF_STRING, IDM_TRAY_EXIT, text);
+}
+
+// Log lines stay one line: the tooltip's breaks are written as "\n".
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (char c : text) line += c == '\n' ? std::string("\\n") : std::string(1, c);
+  return line;
+}
+
+void ScheduleAddRetry() {
+  if (addRetriesLeft <= 0 || !trayOwner) return;
+  --addRetriesLeft;
+  SetTimer(trayOwner, TIMER_TRAY_RETRY, kRetryPauseMs, nullptr);
+}
+
+}  // namespace
+
+// The record form with balloon fields: 488 bytes in the 32-bit release build.
+constexpr DWORD kRecordSize = NOTIFYICONDATAA_V2_SIZE;
+static_assert(sizeof(void*) == 8 || kRecordSize == 488, "the 32-bit balloon record is 488 bytes");
+
+void TrayAdd(HINSTANCE module, HWND owner) {
+  std::memset(&record, 0, sizeof record);
+  for (UINT i = 0; i < kTries; ++i) {
+    trayMenu = CreatePopupMenu();
+    if (trayMenu) {
+      trayModule = module;
+      trayOwner = owner;
+      addRetriesLeft = kAddRetries;
+      TrayMenuBuild(module);
+      TrayUpdate(RUN_IDLE, 1);
+      return;
+    }
+    MsgBox(0x20001, "TRAY: Create popup menu failed (code=%d), sleep %u seconds to retry.",
+           static_cast<int>(GetLastError()), 2u);
+    Sleep(kRetryPauseMs);
+  }
+  MsgBox(0x52020, "TRAY: Couldn't create the tray module.");
+}
+
+void TrayUpdate(int state, int add) {
+  if (!trayOwner) return;
+  record.cbSize = kRecordSize;
+  record.hWnd = trayOwner;
+  record.uID = 0;
+  record.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  record.uCallbackMessage = WMU_TRAY;
+
+  CoreQueryRecord query{};
+  if (state == RUN_CONNECTED) Zephal_Get_QueryData(&query);
+  const TrayFace face = BuildTrayFace(state, LoadTexts(), query.startTime, query.ip);
+  lstrcpynA(record.szTip, face.tip.c_str(), sizeof record.szTip);
+  MsgBox(0x10004, "TRAY: icon %d tip %s", face.icon, OneLine(face.tip).c_str());
+
+  HICON icon = static_cast<HICON>(LoadImageA(trayModule, MAKEINTRESOURCEA(face.icon), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  record.hIcon = icon;
+  BOOL done = Shell_NotifyIconA(add ? NIM_ADD : NIM_MODIFY, &record);
+  // A shell that still shows our icon refuses to add it twice: update it instead.
+  if (add && !done) done = Shell_NotifyIconA(NIM_MODIFY, &record);
+  if (icon) DestroyIcon(icon);
+  record.hIcon = nullptr;
+  if (add && !done) {
+    MsgBox(0x20001, "TRAY: the shell did not take the icon (code=%d), retrying.", static_cast<int>(GetLastError()));
+    ScheduleAddRetry();
+  } else if (add) {
+    KillTimer(trayOwner, TIMER_TRAY_RETRY);
+  }
+}
+
+void TrayRetryTimer() {
+  if (!trayOwner) return;
+  KillTimer(trayOwner, TIMER_TRAY_RETRY);
+  TrayUpdate(appState.runState, 1);
+}
+
+void TrayBalloon(HWND owner, const char* title, const char* text) {
+  if (!trayOwner) return;
+  record.cbSize = kRecordSize;
+  record.hWnd = owner;
+  record.uID = 0;
+  record.uFlags = NIF_INFO;
+  record.uTimeout = 5000;
+  record.dwInfoFlags = NIIF_INFO;
+  lstrcpynA(record.szInfo, CutGbk(text ? text : "", sizeof record.szInfo - 1).c_str(), sizeof record.szInfo);
+  lstrcpynA(record.szInfoTitle, CutGbk(title ? title : "", sizeof record.szInfoTitle - 1).c_str(),
+            sizeof record.szInfoTitle);
+  MsgBox(0x10004, "TRAY: balloon \"%s\" \"%s\"", OneLine(record.szInfoTitle).c_str(), OneLine(record.szInfo).c_str());
+  Shell_NotifyIconA(NIM_MODIFY, &record);
+}
+
+void TrayNotify(HWND owner, HWND mainWindow, UINT mouseMessage, int state) {
+  if (mouseMessage == WM_LBUTTONDBLCLK) {
+    OpenMainWindow(mainWindow);
+  } else if (mouseMessage == WM_RBUTTONDOWN) {
+    if (state == RUN_CONNECTING || state == RUN_DISCONNECTING) {
+      OpenMainWindow(mainWindow);
+    } else if (trayMenu) {
+      POINT at;
+      GetCursorPos(&at);
+      SetForegroundWindow(owner);
+      MsgBox(0x10004, "TRAY: menu at %ld,%ld", at.x, at.y);
+      TrackPopupMenu(trayMenu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+    }
+  }
+  // Lets the menu close when the user clicks elsewhere.
+  PostMessageA(owner, WM_NULL, 0, 0);
+}
+
+void TrayRemove() {
+  if (trayOwner) KillTimer(trayOwner, TIMER_TRAY_RETRY);
+  trayModule = nullptr;
+  trayOwner = nullptr;
+  if (trayMenu) DestroyMenu(trayMenu);
+  trayMenu = nullptr;
+  if (record.hWnd) Shell_NotifyIconA(NIM_DELETE, &record);
+  record.hWnd = nullptr;
+}
+
+void SetWindowIcons(HINSTANCE module, HWND window) {
+  for (UINT i = 0; i < kTries; ++i) {
+    HICON big = LoadIconA(module, MAKEINTRESOURCEA(IDI_APP));
+    HICON smallIcon = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON,
+                                                GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+    if (big) {
+      SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+      SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon ? smallIcon : big));
+      return;
+    }
+    MsgBox(0x20001, "TRAY: Create application icon in system failed(code=%d), sleep %u seconds to retry.",
+           static_cast<int>(GetLastError()), 2u);
+    Sleep(kRetryPauseMs);
+  }
+  MsgBox(0x52020, "TRAY: Couldn't create the tray module.");
+}

@@ -9,6 +9,7 @@
 #include "app/report.h"
 #include "core/core_connection_win.h"
 #include "settings/settings_store_win.h"
+#include "tray/tray_win.h"
 
 namespace {
 
@@ -130,6 +131,7 @@ DWORD WINAPI MainWindowThread(LPVOID) {
     MsgBox(0x52020, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
     return 1;
   }
+  SetWindowIcons(appState.hInstance, hwnd);
   appState.hwndMain = hwnd;
   appState.mainCreated = 1;
   if (closing) {

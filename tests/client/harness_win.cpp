@@ -40,6 +40,7 @@ void ClientTest::SetUp() {
 void ClientTest::Install(const std::vector<uint8_t>& cert) {
   dir_ = install::Prepare(TestName(), cert);
   ASSERT_TRUE(CopyProgram(kClientExe));
+  ASSERT_TRUE(CopyProgram("Zephal_Core.dll"));
 }
 
 void ClientTest::TearDown() {
@@ -108,6 +109,27 @@ HWND ClientTest::WaitBox(DWORD pid, DWORD timeoutMs) {
 
 bool ClientTest::WaitLog(const char* needle, DWORD timeoutMs) const {
   return probe::WaitForFileText(LogPath().c_str(), needle, timeoutMs);
+}
+
+bool ClientTest::WriteScenario(const std::string& text) { return install::WriteFile(dir_ + "core-scenario.txt", text); }
+
+bool ClientTest::WaitCallLog(const char* needle, DWORD timeoutMs) const {
+  return probe::WaitForFileText((dir_ + "core-calls.log").c_str(), needle, timeoutMs);
+}
+
+HWND ClientTest::MainWindow(DWORD timeoutMs) {
+  return probe::WaitForWindowOfProcess(client_.dwProcessId, nullptr, "Lumora Zephal", timeoutMs);
+}
+
+std::string ClientTest::AnswerBox(int button, DWORD timeoutMs, std::string* caption) {
+  HWND box = WaitBox(client_.dwProcessId, timeoutMs);
+  if (!box) return "";
+  probe::MessageBoxInfo info;
+  probe::ReadMessageBox(box, &info);
+  if (caption) *caption = info.caption;
+  probe::PressButton(box, button);
+  probe::WaitForWindowGone(box, 5000);
+  return info.text;
 }
 
 std::vector<std::string> LogLines(const std::string& log) {

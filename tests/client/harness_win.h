@@ -32,6 +32,15 @@ class ClientTest : public ::testing::Test {
   // A message box of `pid`, or null after the timeout.
   HWND WaitBox(DWORD pid, DWORD timeoutMs = 10000);
 
+  // The stand-in core's script for this test (written before the client starts).
+  bool WriteScenario(const std::string& text);
+  std::string CallLog() const { return install::ReadFile(dir_ + "core-calls.log"); }
+  bool WaitCallLog(const char* needle, DWORD timeoutMs = 10000) const;
+  // The main window of the running client, or null.
+  HWND MainWindow(DWORD timeoutMs = 10000);
+  // Answers the client's message box: its text, or "" when none appeared.
+  std::string AnswerBox(int button, DWORD timeoutMs = 10000, std::string* caption = nullptr);
+
   std::string LogPath() const { return dir_ + "lumora_zephal.log"; }
   std::string Log() const { return install::ReadFile(LogPath()); }
   bool WaitLog(const char* needle, DWORD timeoutMs = 10000) const;

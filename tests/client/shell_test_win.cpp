@@ -1,4 +1,5 @@
 // Start-up, single instance, the log and shutdown of the real program.
+#include <algorithm>
 #include <regex>
 
 #include "harness_win.h"
@@ -71,11 +72,12 @@ TEST_F(ShellTest, WithoutWriteLogNoFileIsWritten) {
   auto cert = install::DefaultCert();
   cert[44] = 0x00;
   Install(cert);
+  ASSERT_TRUE(WriteScenario("calllog off\n"));
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
   EXPECT_EQ(CloseClient(), 0u);
-  const auto files = install::ListDir(dir_);
-  ASSERT_EQ(files.size(), 1u);
-  EXPECT_EQ(files[0], "lumora_zephal.exe");
+  auto files = install::ListDir(dir_);
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"Zephal_Core.dll", "core-scenario.txt", "lumora_zephal.exe"}));
 }
 
 TEST_F(ShellTest, ExitWhileIdleLogsSuccessAndSavesTheSettings) {
@@ -111,15 +113,13 @@ TEST_F(ShellTest, StartClosesARunningUpdater) {
   EXPECT_EQ(CloseClient(), 0u);
 }
 
-TEST_F(ShellTest, TrayCommandsReachTheControlWindow) {
+TEST_F(ShellTest, TrayMenuExitWhileIdleDoesNotAsk) {
   HWND control = StartClientAndWait("-debuglog");
   ASSERT_NE(control, nullptr);
-  PostMessageA(control, WM_USER + 110, 0, WM_LBUTTONDBLCLK);
-  EXPECT_TRUE(WaitLog("TRAY: notify 0x203 state 1"));
-  // Menu command 220 while idle exits without asking.
   PostMessageA(control, WM_COMMAND, 220, 0);
   EXPECT_EQ(WaitExit(client_), 0u);
   EXPECT_NE(Log().find("Zephal Acc Closed Success."), std::string::npos);
+  EXPECT_EQ(CallLog().find("Zephal_Stop"), std::string::npos);
 }
 
 }  // namespace

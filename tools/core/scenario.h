@@ -1,0 +1,76 @@
+// The scenario file of the stand-in core library: what the core does, read
+// from "core-scenario.txt" beside the DLL. Portable: parsed and tested natively.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace core_scenario {
+
+constexpr uint32_t kNever = UINT32_MAX;  // a delay after which nothing happens
+constexpr uint32_t kDefaultConnectDelayMs = 1500;
+constexpr uint32_t kDefaultStopDelayMs = 600;
+constexpr uint32_t kWrongPasswordCode = 0x50130209;
+constexpr const char* kWrongPasswordText = "wrong user name or password";
+constexpr const char* kDefaultAddress = "10.77.0.23";
+// Level 1, the end is a date and is shown.
+constexpr uint32_t kDefaultAccountStatus = 0x490;
+// Field sizes of the query record; texts this long are stored unterminated.
+constexpr size_t kDateSize = 11;
+constexpr size_t kAddressSize = 17;
+// Field sizes of a conflict entry, which keeps a terminator.
+constexpr size_t kProgramSize = 261;
+constexpr size_t kDisplayNameSize = 43;
+
+// When a scripted event happens: so many milliseconds after Zephal_Init or
+// after each Zephal_Start.
+enum class Anchor { Start, Init };
+
+// A state report (`state` line) or a message (`message` line).
+struct TimedEvent {
+  Anchor anchor = Anchor::Start;
+  uint32_t atMs = 0;
+  bool isState = false;
+  int32_t state = 0;  // isState
+  uint32_t code = 0;  // !isState
+  std::string text;   // !isState
+};
+
+struct Conflict {
+  bool closable = false;
+  int32_t processId = 0;
+  std::string program;
+  std::string displayName;
+};
+
+// A line that could not be used; the rest of the file still applies.
+struct Issue {
+  int line = 0;
+  std::string what;
+};
+
+struct Scenario {
+  bool callLog = true;
+  uint32_t initResult = 0;
+  uint32_t connectDelayMs = kDefaultConnectDelayMs;  // kNever: stays connecting
+  uint32_t stopDelayMs = kDefaultStopDelayMs;        // kNever: stays disconnecting
+  bool loginFails = false;                           // every start fails
+  bool passwordSet = false;                          // only `password` logs in
+  std::string password;
+  uint32_t loginFailCode = kWrongPasswordCode;
+  std::string loginFailText = kWrongPasswordText;
+  uint32_t accountStatus = kDefaultAccountStatus;
+  bool accountDateSet = false;  // unset: the core makes up a date ahead
+  std::string accountDate;      // at most kDateSize bytes
+  uint32_t minutesLeft = 0;
+  std::string address = kDefaultAddress;  // at most kAddressSize bytes, empty: none
+  std::vector<TimedEvent> events;         // in file order
+  std::vector<Conflict> conflicts;        // in file order
+  std::vector<Issue> issues;
+};
+
+// Never fails: lines it cannot use land in `issues` with their line number.
+Scenario ParseScenario(std::string_view text);
+
+}  // namespace core_scenario
