@@ -1,19 +1,22 @@
-// Placeholder main window until the skinned dialog arrives: a plain window on
-// its own thread that shows the product name and follows the show requests.
+// The skinned main dialog on its own thread. Until the full view states land
+// it shows the login face while idle and the status face otherwise.
 #include "ui/main_window_win.h"
 
 #include <atomic>
-#include <cstdio>
 
 #include "app/app_state.h"
 #include "app/report.h"
 #include "core/core_connection_win.h"
+#include "core/core_records.h"
 #include "settings/settings_store_win.h"
 #include "tray/tray_win.h"
+#include "ui/layout_win.h"
+#include "ui/main_view.h"
+#include "ui/skin_win.h"
 
 namespace {
 
-constexpr char kMainClass[] = "Zephal_Main";
+constexpr int IDD_MAIN = 1600;
 // Requests from other threads, carried out on the window's own thread.
 constexpr UINT WMU_SHOW_VIEW = WM_USER + 130;
 constexpr UINT WMU_AUTO_HIDE = WM_USER + 131;
@@ -21,6 +24,21 @@ HANDLE mainThread = nullptr;
 // Set by CloseMainWindow before it looks for the window, so a thread that
 // publishes its window only afterwards still ends instead of running on.
 std::atomic<bool> closing{false};
+
+void ApplyMainView(HWND dialog) {
+  const int32_t state = appState.runState;
+  CoreQueryRecord query{};
+  if (state == RUN_CONNECTED || state == RUN_DISCONNECTING) Zephal_Get_QueryData(&query);
+  const MainFace face = MainFaceFor(state, query.status, appState.serviceIndex, appState.rememberUser != 0);
+  for (const FaceControl& c : face.controls) {
+    HWND control = GetDlgItem(dialog, c.id);
+    if (!control) continue;
+    ShowWindow(control, c.shown ? SW_SHOW : SW_HIDE);
+    EnableWindow(control, c.enabled);
+  }
+  for (const FacePicture& p : face.pictures) SkinSetVisible(nullptr, p.id, p.shown ? 1 : 0);
+  InvalidateRect(dialog, nullptr, FALSE);
+}
 
 // A posted WM_SHOWWINDOW is a request from another thread; ShowWindow sends the
 // same message again while it applies it, hence the guard.
@@ -30,28 +48,22 @@ void OnShowRequest(HWND hwnd, WPARAM show, LPARAM reason) {
   if (applying || reason != 0 || (IsWindowVisible(hwnd) != FALSE) == (show != 0)) return;
   MsgBox(0x10004, "WINDOW: main window show %u", static_cast<unsigned>(show));
   applying = true;
+  if (show) ApplyMainView(hwnd);
   ShowWindow(hwnd, show ? SW_SHOW : SW_HIDE);
+  if (show) SetForegroundWindow(hwnd);
   applying = false;
 }
 
 void OnPaint(HWND hwnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
-  RECT rc;
-  GetClientRect(hwnd, &rc);
-  FillRect(dc, &rc, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
-  SetBkMode(dc, TRANSPARENT);
-  static const char* const kStates[] = {"", "无连接", "正在连接", "已连接", "正在断开"};
-  const int32_t state = appState.runState;
-  char text[64];
-  std::snprintf(text, sizeof text, "%s - %s", kProductName, state >= 1 && state <= 4 ? kStates[state] : "?");
-  DrawTextA(dc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  SkinPaint(hwnd, dc);
   EndPaint(hwnd, &ps);
 }
 
 void OnShowView(HWND hwnd) {
   MsgBox(0x10004, "VIEW: main view for state %d", static_cast<int>(appState.runState));
-  InvalidateRect(hwnd, nullptr, TRUE);
+  ApplyMainView(hwnd);
 }
 
 void OnAutoHideRequest(HWND hwnd) {
@@ -82,66 +94,85 @@ void OnCommand(HWND hwnd, WORD id) {
   }
 }
 
-LRESULT CALLBACK MainProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+void FillLoginForm(HWND dialog) {
+  SetDlgItemTextA(dialog, IDC_USER, appState.userName);
+  SetDlgItemTextA(dialog, IDC_PASSWORD, appState.password);
+  SendDlgItemMessageA(dialog, IDC_USER, EM_LIMITTEXT, 20, 0);
+  SendDlgItemMessageA(dialog, IDC_PASSWORD, EM_LIMITTEXT, 20, 0);
+  SendDlgItemMessageA(dialog, IDC_SERVICE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("上网加速"));
+  SendDlgItemMessageA(dialog, IDC_SERVICE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("游戏加速"));
+  SendDlgItemMessageA(dialog, IDC_SERVICE, CB_SETCURSEL, appState.serviceIndex <= 1 ? appState.serviceIndex : 0, 0);
+}
+
+INT_PTR OnInitDialog(HWND dialog) {
+  SetWindowIcons(appState.hInstance, dialog);
+  ApplyLayout(dialog, appState.layout);
+  FillLoginForm(dialog);
+  SkinSubclassControls(dialog);
+  return TRUE;
+}
+
+INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
   switch (msg) {
+    case WM_INITDIALOG:
+      return OnInitDialog(hwnd);
     case WM_SHOWWINDOW:
-      OnShowRequest(hwnd, wParam, lParam);
-      return 0;
+      OnShowRequest(hwnd, wParam, 0);
+      return TRUE;
+    case WM_ERASEBKGND:
+      return TRUE;  // the background picture covers the whole window
     case WM_PAINT:
       OnPaint(hwnd);
-      return 0;
+      return TRUE;
     case WM_COMMAND:
       OnCommand(hwnd, LOWORD(wParam));
-      return 0;
+      return TRUE;
     case WM_TIMER:
       OnTimer(hwnd, wParam);
-      return 0;
+      return TRUE;
     case WMU_SHOW_VIEW:
       OnShowView(hwnd);
-      return 0;
+      return TRUE;
     case WMU_AUTO_HIDE:
       OnAutoHideRequest(hwnd);
-      return 0;
+      return TRUE;
     case WM_CLOSE:
       // Closing hides: the client lives on in the notification area.
       ShowWindow(hwnd, SW_HIDE);
       appState.mainVisible = 0;
-      return 0;
+      return TRUE;
     case WM_DESTROY:
       PostQuitMessage(0);
-      return 0;
+      return TRUE;
     default:
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
+      return FALSE;
   }
 }
 
 }  // namespace
 
 DWORD WINAPI MainWindowThread(LPVOID) {
-  WNDCLASSA wc{};
-  wc.lpfnWndProc = MainProc;
-  wc.hInstance = appState.hInstance;
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-  wc.hIcon = LoadIconA(appState.hInstance, MAKEINTRESOURCEA(1000));
-  wc.lpszClassName = kMainClass;
-  RegisterClassA(&wc);
-  HWND hwnd = CreateWindowExA(0, kMainClass, kProductName, WS_POPUP | WS_CAPTION | WS_SYSMENU, 200, 150, 500, 300,
-                              nullptr, nullptr, appState.hInstance, nullptr);
+  HWND hwnd = CreateDialogParamA(appState.hInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
   if (!hwnd) {
     MsgBox(0x52020, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
     return 1;
   }
-  SetWindowIcons(appState.hInstance, hwnd);
   appState.hwndMain = hwnd;
   appState.mainCreated = 1;
   if (closing) {
     DestroyWindow(hwnd);
     return 0;
   }
-  if (appState.mainVisible) ShowWindow(hwnd, SW_SHOW);
+  if (appState.mainVisible) {
+    ShowWindow(hwnd, SW_SHOW);
+    SetForegroundWindow(hwnd);
+  }
+  SkinRegisterMainWindow(hwnd, appState.layout);
+  ApplyMainView(hwnd);
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (IsDialogMessageA(hwnd, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -162,7 +193,6 @@ void OpenMainWindow(HWND hwnd) {
     return;
   }
   PostMessageA(hwnd, WM_SHOWWINDOW, 1, 0);
-  SetForegroundWindow(hwnd);
 }
 
 // A window that does not exist yet lays itself out for the state when it is created.

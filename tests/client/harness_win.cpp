@@ -104,7 +104,8 @@ DWORD ClientTest::CloseClient(DWORD timeoutMs) {
 }
 
 HWND ClientTest::WaitBox(DWORD pid, DWORD timeoutMs) {
-  return probe::WaitForWindowOfProcess(pid, "#32770", nullptr, timeoutMs);
+  // Every box of the client carries this caption; the main dialog is a #32770 too.
+  return probe::WaitForWindowOfProcess(pid, "#32770", "Lumora Zephal 提示信息", timeoutMs);
 }
 
 bool ClientTest::WaitLog(const char* needle, DWORD timeoutMs) const {
@@ -118,7 +119,7 @@ bool ClientTest::WaitCallLog(const char* needle, DWORD timeoutMs) const {
 }
 
 HWND ClientTest::MainWindow(DWORD timeoutMs) {
-  return probe::WaitForWindowOfProcess(client_.dwProcessId, nullptr, "Lumora Zephal", timeoutMs);
+  return probe::WaitForWindowOfProcess(client_.dwProcessId, "#32770", "", timeoutMs);
 }
 
 std::string ClientTest::AnswerBox(int button, DWORD timeoutMs, std::string* caption) {

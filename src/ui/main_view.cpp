@@ -1,0 +1,94 @@
+#include "ui/main_view.h"
+
+#include <algorithm>
+
+#include "ui/control_ids.h"
+
+namespace {
+
+constexpr int kIdle = 1, kConnecting = 2, kConnected = 3, kDisconnecting = 4;
+
+// Pictures the view switches; everything registered but not listed keeps its flag.
+constexpr int kSwitchedPictures[] = {1119, 1134, 1102, 1103, 1132, 1137, 1139, 1138, 1140, 1128, 1135, 1136,
+                                     1129, 1133, 1120, 1121, 1122, 1123, 1125, 1126, 1110, 1111, 1112, 1113};
+
+constexpr int kAllControls[] = {IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN_LABEL, IDC_SAVE_PASSWORD_LABEL,
+                                IDC_ABOUT_PANEL, IDC_STATUS_PANEL, IDC_ADDRESS, IDC_CONN_TIME, IDC_RECV_DATA,
+                                IDC_SENT_DATA, IDC_RECV_RATE, IDC_SENT_RATE, IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD,
+                                IDC_AUTORUN, IDC_AUTO_LOGIN, IDC_IMPORTANT_ONLY, IDC_WRITE_LOG, IDC_SERVICE,
+                                IDC_CONNECT, IDC_DISCONNECT, IDC_CANCEL, IDC_PROGRESS, IDC_AUTORUN_LABEL,
+                                IDC_AUTO_LOGIN_LABEL, IDC_IMPORTANT_ONLY_LABEL, IDC_WRITE_LOG_LABEL, IDC_EXPIRY,
+                                IDC_REGISTER, IDC_SUPPORT};
+
+struct Builder {
+  MainFace face;
+  Builder() {
+    for (int id : kAllControls) face.controls.push_back({id, false, true});
+    for (int id : kSwitchedPictures) face.pictures.push_back({id, false});
+  }
+  void Show(int control, bool shown = true) {
+    for (FaceControl& c : face.controls)
+      if (c.id == control) c.shown = shown;
+  }
+  void Enable(int control, bool enabled) {
+    for (FaceControl& c : face.controls)
+      if (c.id == control) c.enabled = enabled;
+  }
+  void Picture(int id, bool shown = true) {
+    for (FacePicture& p : face.pictures)
+      if (p.id == id) p.shown = shown;
+  }
+};
+
+int UserTypePicture(uint32_t s) {
+  if ((s & 0x30) == 0 || (s & 0x08)) return 1137;
+  switch ((s >> 10) & 7) {
+    case 0: return 1137;
+    case 1: return 1140;
+    case 2: return 1138;
+    case 3: return 1139;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+MainFace MainFaceFor(int32_t r, uint32_t s, int serviceIndex, bool rememberUser) {
+  Builder b;
+  for (int id : {IDC_SERVICE, IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD}) b.Enable(id, false);
+
+  b.Show(IDC_STATUS_PANEL, r == kConnected);
+  const bool moving = r == kConnecting || r == kDisconnecting;
+  b.Picture(1119, moving);
+  b.Show(IDC_PROGRESS, moving);
+
+  if (r == kConnected || r == kDisconnecting) {
+    b.Show(IDC_SUPPORT);
+    b.Picture(1132);
+    if (int type = UserTypePicture(s)) b.Picture(type);
+    b.Picture(1128);
+    b.Picture(serviceIndex == 1 ? 1136 : 1135);
+    if (s & 0x10)
+      b.Picture(1133);
+    else if (s & 0x20)
+      b.Picture(1129);
+    b.Show(IDC_EXPIRY);
+    for (int id : {1120, 1121, 1122, 1123, 1125, 1126}) b.Picture(id);
+    for (int id : {IDC_ADDRESS, IDC_CONN_TIME, IDC_RECV_DATA, IDC_SENT_DATA, IDC_RECV_RATE, IDC_SENT_RATE}) b.Show(id);
+    b.Show(IDC_DISCONNECT, r == kConnected);
+  } else {
+    b.Picture(1102);
+    b.Picture(1103);
+    b.Show(IDC_CANCEL, r == kConnecting);
+    b.Show(IDC_CONNECT, r == kIdle);
+    b.Picture(1134);
+    for (int id : {IDC_SERVICE, IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD, IDC_SAVE_LOGIN_LABEL,
+                   IDC_SAVE_PASSWORD_LABEL, IDC_REGISTER, IDC_SUPPORT})
+      b.Show(id);
+  }
+  if (r != kConnected) {
+    for (int id : {IDC_SERVICE, IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN}) b.Enable(id, r == kIdle);
+    b.Enable(IDC_SAVE_PASSWORD, r == kIdle && rememberUser);
+  }
+  return b.face;
+}
