@@ -331,11 +331,11 @@ HWND MakeOwner() {
 }
 
 // The picture controls of the main dialog, each sized to its picture.
-struct ControlSpec {
+struct ControlPlace {
   int id;
   int x, y, width, height;
 };
-constexpr ControlSpec kControls[] = {
+constexpr ControlPlace kControls[] = {
     {IDC_PROGRESS, 11, 246, 63, 9},        {IDC_CONNECT, 387, 265, 81, 24},
     {IDC_CANCEL, 300, 265, 81, 24},        {IDC_DISCONNECT, 210, 265, 81, 24},
     {IDC_SAVE_LOGIN_LABEL, 153, 223, 84, 14}, {IDC_SAVE_PASSWORD_LABEL, 273, 223, 84, 14},
@@ -371,7 +371,7 @@ class SkinTest : public ::testing::Test {
     if (!dialog) ADD_FAILURE() << "no dialog window: " << GetLastError();
     windows_.push_back(dialog);
     if (withControls) {
-      for (const ControlSpec& c : kControls) {
+      for (const ControlPlace& c : kControls) {
         CreateWindowExA(0, "STATIC", "static text", WS_CHILD | WS_VISIBLE | SS_NOTIFY, c.x, c.y, c.width, c.height,
                         dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleA(nullptr),
                         nullptr);
