@@ -51,6 +51,12 @@ wine_run "$bin/zephal_probe.exe" wait --class Zephal_Acc --timeout 20000 </dev/n
 sleep 2
 import -window root "$root/build/client-screenshot.png"
 echo "screenshot: build/client-screenshot.png"
+# The main window alone: the 500x300 top-level X window.
+geometry=$(xwininfo -root -tree | grep -oE '500x300\+[0-9]+\+[0-9]+' | head -n 1 || true)
+if [ -n "$geometry" ]; then
+  convert "$root/build/client-screenshot.png" -crop "$geometry" +repage "$root/build/main-window.png"
+  echo "main window: build/main-window.png"
+fi
 wine_run "$bin/zephal_probe.exe" post --class Zephal_Acc 0x10 0 0 </dev/null >/dev/null || true
 wait "$client" || true
 echo "log: $dir_unix/lumora_zephal.log"
