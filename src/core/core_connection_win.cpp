@@ -81,7 +81,9 @@ void ZEPHAL_CDECL OnCoreStatus(int32_t state) {
 }
 
 void ZEPHAL_CDECL OnCoreMessage(uint32_t code, const char* text) {
-  ReportDll(code, text ? text : "");
+  // The core promises a terminator; read no further than a report can hold anyway.
+  const std::string bounded = text ? std::string(text, strnlen(text, 1023)) : std::string();
+  ReportDll(code, bounded.c_str());
   if (HWND control = appState.hwndControl) PostMessageA(control, WMU_CORE_MESSAGE, code, 0);
 }
 

@@ -177,4 +177,52 @@ TEST_F(TrayTest, MenuExitWhileConnectedAsksAndNoChangesNothing) {
   EXPECT_EQ(WineTrayIcons(), 1);
 }
 
+// Moves the X pointer for real: explorer's tray icon only sees X motion events,
+// not a SetCursorPos. Wine starts the Linux program directly.
+bool XPointerTo(int x, int y) {
+  char command[128];
+  std::snprintf(command, sizeof command, "Z:\\usr\\bin\\xdotool mousemove %d %d", x, y);
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  WaitForSingleObject(pi.hProcess, 5000);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return true;
+}
+
+// The tooltip as the shell shows it: hovering the icon makes explorer show its
+// tooltips_class32 window with the text the client handed over.
+std::string HoverTooltip() {
+  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  HWND icon = nullptr;
+  for (const auto& c : probe::ListControls(tray))
+    if (c.cls == "__winex11_tray_icon") icon = c.hwnd;
+  if (!icon) return "<no icon>";
+  RECT rc;
+  GetWindowRect(icon, &rc);
+  // Arrive from outside the icon, then rest on it until the hover delay has passed.
+  if (!XPointerTo(rc.right + 40, rc.bottom + 40) || !XPointerTo(rc.left + 3, rc.top + 3)) return "<no xdotool>";
+  for (int i = 0; i < 60; ++i, Sleep(100)) {
+    HWND shown = nullptr;
+    while ((shown = FindWindowExA(nullptr, shown, "tooltips_class32", nullptr)))
+      if (IsWindowVisible(shown) && !probe::WindowText(shown).empty()) return probe::WindowText(shown);
+  }
+  return "";
+}
+
+TEST_F(TrayTest, HoveringTheIconShowsTheTooltip) {
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  ASSERT_TRUE(WaitTrayIcons(1));
+  EXPECT_EQ(HoverTooltip(), "Lumora Zephal\n无连接");
+  Connect();
+  ASSERT_TRUE(WaitLog("TRAY: icon 1001"));
+  const std::string tip = HoverTooltip();
+  EXPECT_TRUE(std::regex_match(
+      tip, std::regex("Lumora Zephal\n已连接到: lumora_zephal\n连接时间: \\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d"
+                      "\n分配地址: 10\\.77\\.0\\.23")))
+      << tip;
+}
+
 }  // namespace
