@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "utc_zone.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -33,15 +35,7 @@ TEST(CoreStartRecord, LongestNamesStayTerminatedInsideTheField) {
 // The notice table runs in UTC so the midnight of a date is a fixed number.
 class AccountNoticeTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    _putenv("TZ=UTC0");
-    _tzset();
-#else
-    setenv("TZ", "UTC", 1);
-    tzset();
-#endif
-  }
+  void SetUp() override { UseUtcZone(); }
   static constexpr std::time_t kMidnight = 1796860800;  // 2026-12-10 00:00:00 UTC
   static constexpr char kDate[12] = "2026-12-10";
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "utc_zone.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -14,15 +16,7 @@ TrayTexts Texts() {
 
 class TrayTooltipTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-#ifdef _WIN32
-    _putenv("TZ=UTC0");
-    _tzset();
-#else
-    setenv("TZ", "UTC", 1);
-    tzset();
-#endif
-  }
+  void SetUp() override { UseUtcZone(); }
   static constexpr uint32_t kStart = 1363788300;  // 2013-03-20 14:05 UTC
 };
 
