@@ -19,11 +19,9 @@ wine_run() { "$root/tests/wine/wine-run.sh" "$@"; }
 headless=0
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
-  export DISPLAY=:94
-  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  trap 'wineserver -k >/dev/null 2>&1 || true; kill $xvfb >/dev/null 2>&1 || true' EXIT
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  . scripts/xvfb.sh
+  start_xvfb 1024x768x24
+  trap 'wineserver -k >/dev/null 2>&1 || true; kill $XVFB_PID >/dev/null 2>&1 || true' EXIT
   wineserver -k >/dev/null 2>&1 || true
 fi
 

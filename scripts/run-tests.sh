@@ -22,16 +22,13 @@ scripts/build.sh win64 -DZEPHAL_WERROR=ON
 # One display and one Wine session for every Windows-side test.
 export ZEPHAL_WINEPREFIX="$root/build/wineprefix"
 export WINEPREFIX="$ZEPHAL_WINEPREFIX"
-display=${ZEPHAL_TEST_DISPLAY:-:93}
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
+. scripts/xvfb.sh
+start_xvfb 1280x1024x24
 cleanup() {
   WINEPREFIX="$ZEPHAL_WINEPREFIX" wineserver -k >/dev/null 2>&1 || true
-  kill "$xvfb" >/dev/null 2>&1 || true
+  kill "$XVFB_PID" >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 # explorer.exe keeps the display of the session that started it: start afresh.
 wineserver -k >/dev/null 2>&1 || true
 
