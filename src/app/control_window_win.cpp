@@ -1,6 +1,5 @@
 #include "app/control_window_win.h"
 
-#include <cstring>
 
 #include "app/app_state.h"
 #include "app/report.h"

@@ -104,9 +104,7 @@ TEST_P(InitResultTest, TakesItsPath) {
       EXPECT_TRUE(WaitLog(("CORE: status " + std::to_string(result)).c_str()));
     }
     // The library's version is stored after a usable initialisation.
-    bool stored = false;
-    for (int i = 0; i < 100 && !stored; ++i, Sleep(50)) stored = Word(install::ReadCert(), 0) == 0x10100007u;
-    EXPECT_TRUE(stored);
+    EXPECT_EQ(WaitStoredVersion(), 0x10100007u);
     PostMessageA(FindWindowA("Zephal_Acc", nullptr), WM_CLOSE, 0, 0);
     if (result >= 2) AnswerBox(IDYES);  // not idle: the exit asks
     EXPECT_EQ(WaitExit(client_), 0u);

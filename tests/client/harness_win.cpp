@@ -122,15 +122,24 @@ HWND ClientTest::MainWindow(DWORD timeoutMs) {
   return probe::WaitForWindowOfProcess(client_.dwProcessId, "#32770", "", timeoutMs);
 }
 
-std::string ClientTest::AnswerBox(int button, DWORD timeoutMs, std::string* caption) {
-  HWND box = WaitBox(client_.dwProcessId, timeoutMs);
-  if (!box) return "";
-  probe::MessageBoxInfo info;
+probe::MessageBoxInfo ClientTest::AnswerBoxOf(DWORD pid, int button, DWORD timeoutMs) {
+  probe::MessageBoxInfo info{};
+  HWND box = WaitBox(pid, timeoutMs);
+  if (!box) return info;
   probe::ReadMessageBox(box, &info);
-  if (caption) *caption = info.caption;
+  info.hwnd = box;
   probe::PressButton(box, button);
   probe::WaitForWindowGone(box, 5000);
-  return info.text;
+  return info;
+}
+
+uint32_t ClientTest::WaitStoredVersion(DWORD timeoutMs) const {
+  for (DWORD waited = 0;; waited += 50, Sleep(50)) {
+    const auto cert = install::ReadCert();
+    const uint32_t version =
+        cert.size() < 4 ? 0 : cert[0] | cert[1] << 8 | cert[2] << 16 | static_cast<uint32_t>(cert[3]) << 24;
+    if (version != 0 || waited >= timeoutMs) return version;
+  }
 }
 
 std::vector<std::string> LogLines(const std::string& log) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "install_win.h"
+#include "probe_win.h"
 
 class ClientTest : public ::testing::Test {
  protected:
@@ -38,8 +39,12 @@ class ClientTest : public ::testing::Test {
   bool WaitCallLog(const char* needle, DWORD timeoutMs = 10000) const;
   // The main window of the running client, or null.
   HWND MainWindow(DWORD timeoutMs = 10000);
+  // Reads the message box of `pid` and presses `button`; hwnd is null when none appeared.
+  probe::MessageBoxInfo AnswerBoxOf(DWORD pid, int button, DWORD timeoutMs = 10000);
   // Answers the client's message box: its text, or "" when none appeared.
-  std::string AnswerBox(int button, DWORD timeoutMs = 10000, std::string* caption = nullptr);
+  std::string AnswerBox(int button, DWORD timeoutMs = 10000) { return AnswerBoxOf(client_.dwProcessId, button, timeoutMs).text; }
+  // The library version in "cert" once the client has stored one (0 after the timeout).
+  uint32_t WaitStoredVersion(DWORD timeoutMs = 5000) const;
 
   std::string LogPath() const { return dir_ + "lumora_zephal.log"; }
   std::string Log() const { return install::ReadFile(LogPath()); }

@@ -15,12 +15,8 @@ class ReportTest : public ClientTest {
   }
   // Reads the box, presses OK and returns what it showed.
   probe::MessageBoxInfo AnswerBox(const PROCESS_INFORMATION& pi) {
-    probe::MessageBoxInfo info{};
-    HWND box = WaitBox(pi.dwProcessId);
-    EXPECT_NE(box, nullptr) << "no box appeared";
-    if (!box) return info;
-    EXPECT_TRUE(probe::ReadMessageBox(box, &info));
-    probe::PressButton(box, IDOK);
+    const probe::MessageBoxInfo info = AnswerBoxOf(pi.dwProcessId, IDOK);
+    EXPECT_NE(info.hwnd, nullptr) << "no box appeared";
     return info;
   }
 };

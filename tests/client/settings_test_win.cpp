@@ -112,13 +112,7 @@ TEST_F(SettingsRoundTripTest, DirectoryWithoutBackslashGetsOne) {
 TEST_F(SettingsRoundTripTest, LibraryVersionIsStoredAfterInitialisation) {
   ASSERT_NE(StartClientAndWait(), nullptr);
   ASSERT_TRUE(WaitLog("built on Mar 20 2013"));
-  std::vector<uint8_t> saved;
-  for (int i = 0; i < 100; ++i, Sleep(50)) {  // stored right after the version line
-    saved = install::ReadCert();
-    if (saved.size() == 126u && (saved[0] | saved[1] | saved[2] | saved[3])) break;
-  }
-  ASSERT_EQ(saved.size(), 126u);
-  const uint32_t version = saved[0] | saved[1] << 8 | saved[2] << 16 | static_cast<uint32_t>(saved[3]) << 24;
+  const uint32_t version = WaitStoredVersion();
   EXPECT_NE(version, 0u);
   char expected[64];
   std::snprintf(expected, sizeof expected, "(%u.%u.%u.%04u, ", version >> 28, (version >> 20) & 0xFF,
