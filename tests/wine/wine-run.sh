@@ -22,10 +22,17 @@ session_running() {
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock 9
-if ! session_running; then
-  wineboot </dev/null >/dev/null 2>&1 9>&-
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  # A new prefix goes on setting itself up after wineboot returns; programs
+  # started meanwhile fail now and then (CreateProcess error 1359, or exit at
+  # once without a word). Create it, then wait until every process has ended.
+  wineboot -i </dev/null >/dev/null 2>&1 9>&-
   # Without a window manager Wine's managed windows take 2 s to hide or close.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1 9>&-
+  wineserver -w </dev/null >/dev/null 2>&1 9>&-
+fi
+if ! session_running; then
+  wineboot </dev/null >/dev/null 2>&1 9>&-
 fi
 flock -u 9
 exec 9>&-
