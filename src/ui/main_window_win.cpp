@@ -9,10 +9,12 @@
 #include "core/core_connection_win.h"
 #include "core/core_records.h"
 #include "settings/settings_store_win.h"
+#include "net/net_watch_win.h"
 #include "tray/tray_win.h"
 #include "ui/layout_win.h"
 #include "ui/main_view.h"
 #include "ui/skin_win.h"
+#include "ui/status_panel_win.h"
 
 namespace {
 
@@ -109,10 +111,11 @@ INT_PTR OnInitDialog(HWND dialog) {
   ApplyLayout(dialog, appState.layout);
   FillLoginForm(dialog);
   SkinSubclassControls(dialog);
+  if (appState.autoLogin) StartNetWatch(OnNetworkChange, appState.redirectServer);
   return TRUE;
 }
 
-INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
+INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG:
       return OnInitDialog(hwnd);
@@ -142,8 +145,12 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
       appState.mainVisible = 0;
       return TRUE;
     case WM_DESTROY:
+      if (appState.autoLogin) StopNetWatch();
       PostQuitMessage(0);
       return TRUE;
+    case WM_CTLCOLORSTATIC:
+      PaintStatusValue(reinterpret_cast<HWND>(lParam), appState.layout);
+      return FALSE;
     default:
       return FALSE;
   }
