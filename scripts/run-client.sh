@@ -30,17 +30,42 @@ dir_win='C:\Program Files\Lumora Zephal\'
 wine_run cmd /c exit </dev/null >/dev/null 2>&1  # makes the prefix on first use
 dir_unix="$WINEPREFIX/drive_c/Program Files/Lumora Zephal"
 mkdir -p "$dir_unix"
-cp "$bin/lumora_zephal.exe" "$bin/updater.exe" "$bin/Zephal_Core.dll" "$dir_unix/"
+cp "$bin/lumora_zephal.exe" "$bin/updater.exe" "$bin/Zephal_Core.dll" "$bin/redirect.exe" "$dir_unix/"
 key='HKLM\Software\ZEPHAL\KAVRO'
 wine_run reg add "$key" /ve /d "$dir_win" /f </dev/null >/dev/null 2>&1
 if ! wine_run reg query "$key" /v cert </dev/null >/dev/null 2>&1; then
-  # 126 bytes, only the log option on (byte 44 = 0x04).
-  cert=$(printf '00%.0s' $(seq 44))04$(printf '00%.0s' $(seq 81))
+  # 126 bytes: the account "demo"/"demo" remembered, automatic login and the
+  # log on (byte 44 = 0xD4), and the loopback responder as redirect server.
+  # Texts are stored nibble-swapped, 20 bytes each, zero padded.
+  field() {
+    local text=$1 i hex
+    for ((i = 0; i < 20; i++)); do
+      if ((i < ${#text})); then
+        hex=$(printf '%02x' "'${text:i:1}")
+        printf '%s%s' "${hex:1:1}" "${hex:0:1}"
+      else
+        printf '00'
+      fi
+    done
+  }
+  cert=00000000$(field demo)$(field demo)d4$(printf '00%.0s' $(seq 46))$(field 127.0.0.1)$(printf '00%.0s' $(seq 15))
   wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" /f </dev/null >/dev/null 2>&1
 fi
 
+# The redirect server on loopback: port 3724 answers the watch's probe, so
+# automatic login connects about 5 s after the start.
+rm -f "$dir_unix/redirect.log"
+wine_run "$dir_unix/redirect.exe" --address 127.0.0.1 3724=4 </dev/null >/dev/null 2>&1 &
+responder=$!
+stop_responder() {
+  wine_run "$bin/zephal_probe.exe" post --class ZephalRedirect 0x10 0 0 </dev/null >/dev/null 2>&1 || true
+  wait "$responder" 2>/dev/null || true
+}
+
 if [ "$headless" = 0 ]; then
-  exec "$root/tests/wine/wine-run.sh" "$dir_unix/lumora_zephal.exe" "$@"
+  "$root/tests/wine/wine-run.sh" "$dir_unix/lumora_zephal.exe" "$@" || true
+  stop_responder
+  exit 0
 fi
 
 wine_run "$dir_unix/lumora_zephal.exe" "$@" </dev/null >/dev/null 2>&1 &
@@ -55,7 +80,19 @@ if [ -n "$geometry" ]; then
   convert "$root/build/client-screenshot.png" -crop "$geometry" +repage "$root/build/main-window.png"
   echo "main window: build/main-window.png"
 fi
+# Automatic login: the watch finds the responder and the client connects.
+log="$dir_unix/lumora_zephal.log"
+for _ in $(seq 60); do
+  grep -q "NETCHECK: change network status to ONLINE" "$log" 2>/dev/null && break
+  sleep 0.5
+done
+sleep 2
 wine_run "$bin/zephal_probe.exe" post --class Zephal_Acc 0x10 0 0 </dev/null >/dev/null || true
+# Connected: the client asks before it exits.
+wine_run "$bin/zephal_probe.exe" msgbox --caption "Lumora Zephal 提示信息" --press 6 --timeout 3000 </dev/null >/dev/null 2>&1 || true
 wait "$client" || true
-echo "log: $dir_unix/lumora_zephal.log"
-cat "$dir_unix/lumora_zephal.log" 2>/dev/null || true
+stop_responder
+echo "log: $log"
+cat "$log" 2>/dev/null || true
+echo "redirect server log: $dir_unix/redirect.log"
+cat "$dir_unix/redirect.log" 2>/dev/null || true
