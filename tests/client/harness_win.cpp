@@ -1,5 +1,7 @@
 #include "harness_win.h"
 
+#include <cctype>
+
 #include "probe_win.h"
 
 namespace {
@@ -155,4 +157,13 @@ std::vector<std::string> LogLines(const std::string& log) {
     start = end + 2;
   }
   return lines;
+}
+
+std::vector<uint8_t> RecordBytes(const std::string& log, const std::string& call) {
+  const size_t at = log.find(call + " record=");
+  if (at == std::string::npos) return {};
+  std::vector<uint8_t> bytes;
+  for (size_t i = at + call.size() + 8; i + 1 < log.size() && std::isxdigit(static_cast<unsigned char>(log[i])); i += 2)
+    bytes.push_back(static_cast<uint8_t>(std::stoi(log.substr(i, 2), nullptr, 16)));
+  return bytes;
 }
