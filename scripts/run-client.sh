@@ -53,16 +53,22 @@ if ! wine_run reg query "$key" /v cert </dev/null >/dev/null 2>&1; then
 fi
 
 # The redirect server on loopback: port 3724 answers the watch's probe, so
-# automatic login connects about 5 s after the start.
+# automatic login connects at the watch's next probe (5 s after the start
+# when the responder is already there).
 rm -f "$dir_unix/redirect.log"
-wine_run "$dir_unix/redirect.exe" --address 127.0.0.1 3724=4 </dev/null >/dev/null 2>&1 &
-responder=$!
+responder=
+start_responder() {
+  wine_run "$dir_unix/redirect.exe" --address 127.0.0.1 3724=4 </dev/null >/dev/null 2>&1 &
+  responder=$!
+}
 stop_responder() {
+  [ -n "$responder" ] || return 0
   wine_run "$bin/zephal_probe.exe" post --class ZephalRedirect 0x10 0 0 </dev/null >/dev/null 2>&1 || true
   wait "$responder" 2>/dev/null || true
 }
 
 if [ "$headless" = 0 ]; then
+  start_responder
   "$root/tests/wine/wine-run.sh" "$dir_unix/lumora_zephal.exe" "$@" || true
   stop_responder
   exit 0
@@ -74,15 +80,31 @@ wine_run "$bin/zephal_probe.exe" wait --class Zephal_Acc --timeout 20000 </dev/n
 sleep 2
 import -window root "$root/build/client-screenshot.png"
 echo "screenshot: build/client-screenshot.png"
-# The main window alone: the 500x300 top-level X window.
+
+# The main window alone, in each view: the 500x300 top-level X window.
 geometry=$(xwininfo -root -tree | grep -oE '500x300\+[0-9]+\+[0-9]+' | head -n 1 || true)
 if [ -n "$geometry" ]; then
-  convert "$root/build/client-screenshot.png" -crop "$geometry" +repage "$root/build/main-window.png"
-  echo "main window: build/main-window.png"
+  left=$(echo "$geometry" | cut -d+ -f2)
+  top=$(echo "$geometry" | cut -d+ -f3)
+  shoot() {
+    import -window root -crop "$geometry" +repage "$root/build/main-window-$1.png"
+    echo "main window, $1: build/main-window-$1.png"
+  }
+  click() { xdotool mousemove $((left + $1)) $((top + $2)) click 1; sleep 0.8; }
+  command() { wine_run "$bin/zephal_probe.exe" command --class '#32770' --title 'Lumora Zephal' "$1" </dev/null >/dev/null; }
+  shoot idle
+  click 111 48 && shoot settings   # the settings icon
+  click 152 48 && shoot about      # the view icon
+  click 72 48                      # back to the login form
+  command 1610 && sleep 0.5 && shoot connecting
+  sleep 3 && shoot connected       # before the window hides itself after 5 s
+  command 1611 && sleep 1.5
 fi
-# Automatic login: the watch finds the responder and the client connects.
+# Automatic login, after the tour of the views so it cannot disturb them: the
+# watch's probe at 25 s finds the responder and the client connects.
+start_responder
 log="$dir_unix/lumora_zephal.log"
-for _ in $(seq 60); do
+for _ in $(seq 80); do
   grep -q "NETCHECK: change network status to ONLINE" "$log" 2>/dev/null && break
   sleep 0.5
 done

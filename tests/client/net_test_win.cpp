@@ -240,6 +240,44 @@ TEST_F(NetTest, WithTheOptionOffNothingIsProbed) {
   EXPECT_EQ(CloseClient(), 0u);
 }
 
+// The thread id in "THREAD: Netcheck run (%u)" / "closed (%u)" lines, in log order.
+std::vector<std::string> WatchEvents(const std::string& log) {
+  std::vector<std::string> events;
+  for (const std::string& line : LogLines(log)) {
+    for (const char* kind : {"run (", "closed ("}) {
+      const size_t at = line.find(std::string("THREAD: Netcheck ") + kind);
+      if (at != std::string::npos) events.push_back(line.substr(at + 17));
+    }
+  }
+  return events;
+}
+
+TEST_F(NetTest, SwitchingTheOptionOffAndOnRestartsTheWatchOnANewThread) {
+  Install(WatchCert(address_));
+  StartResponder(kAllPortsSilent);
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  HWND option = GetDlgItem(MainWindow(), 1606);
+  ASSERT_NE(option, nullptr);
+  ASSERT_TRUE(WaitLog("THREAD: Netcheck run ("));
+  // Off before the first probe is due: nothing is probed while it is off.
+  PostMessageA(option, BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitLog("THREAD: Netcheck closed ("));
+  Sleep(7000);
+  EXPECT_TRUE(Received().empty()) << ResponderLog();
+  PostMessageA(option, BM_CLICK, 0, 0);
+  for (DWORD waited = 0; WatchEvents(Log()).size() < 3 && waited < 5000; waited += 50) Sleep(50);
+  const auto events = WatchEvents(Log());
+  ASSERT_EQ(events.size(), 3u) << Log();
+  const std::string first = events[0].substr(4);  // "run (<id>)"
+  ASSERT_EQ(events[0].rfind("run (", 0), 0u);
+  EXPECT_EQ(events[1], "closed " + first) << "the running watch is the one closed";
+  ASSERT_EQ(events[2].rfind("run (", 0), 0u);
+  EXPECT_NE(events[2].substr(4), first) << "a new thread";
+  // The new watch probes again, 5 s after it started.
+  EXPECT_GE(WaitReceived(5, 10000).size(), 5u) << ResponderLog();
+  EXPECT_EQ(CloseClient(), 0u);
+}
+
 // The probe in flight is either waiting for a silent server or pausing
 // between failed name resolutions.
 class CloseMidProbeTest : public NetTest, public ::testing::WithParamInterface<bool> {};
