@@ -44,7 +44,7 @@ std::vector<Datagram> ParseReceived(const std::string& log) {
   return received;
 }
 
-// The log's stamp of the first line containing `needle`, in seconds, or -1.
+// A log line's stamp in seconds (within the month), or -1.
 long StampOf(const std::string& line) {
   std::tm t{};
   if (std::sscanf(line.c_str(), "%d-%d-%d %d:%d:%d", &t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour, &t.tm_min,
