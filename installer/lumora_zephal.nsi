@@ -3,7 +3,7 @@
 ; start, adds the shortcuts and an uninstaller that leaves nothing behind.
 ; Built by the "installer" target:
 ;   makensis -INPUTCHARSET UTF8 -DARCH=x86|x64 -DVERSION=1.7.2.58 -DBINDIR=<programs>
-;            -DOUTFILE=<setup.exe> -DICON=<app.ico> lumora_zephal.nsi
+;            -DCOREDLL=<Zephal_Core.dll> -DOUTFILE=<setup.exe> -DICON=<app.ico> lumora_zephal.nsi
 ; The setup program has the bitness of the client it installs, so its registry
 ; view (32-bit on 64-bit Windows for x86) is the one that client reads.
 
@@ -131,7 +131,7 @@ Section "${PRODUCT}" SecMain
 
   SetOutPath "$INSTDIR"
   File "${BINDIR}/${CLIENT}"
-  File "${BINDIR}/Zephal_Core.dll"
+  File "/oname=Zephal_Core.dll" "${COREDLL}"
   File "${BINDIR}/updater.exe"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 

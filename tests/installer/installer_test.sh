@@ -24,10 +24,15 @@ reg_value() {  # KEY NAME: the data of one value ("" = the default value), or no
 }
 has_key() { run reg query "$1" >/dev/null 2>&1; }
 
+# A display of its own: this prefix's explorer shows a second system tray,
+# which must not cover the one the other tests read.
+. "$src/scripts/xvfb.sh"
+start_xvfb 1024x768x24 || fail "no Xvfb"
 client_pid=
 cleanup() {
   [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null
   wineserver -k >/dev/null 2>&1
+  kill "$XVFB_PID" >/dev/null 2>&1
 }
 trap cleanup EXIT
 
