@@ -97,6 +97,26 @@ kill -0 "$client_pid" 2>/dev/null || fail "the first client ended on a second st
 probe wait --class '#32770' --title '' --visible --timeout 5000 || fail "the main window is gone"
 ok "a second start hands over and ends with 1"
 
+echo "== setup again with the client running"
+# The client stored the core's version and its settings in "cert" at start
+# and on its way out; a reinstallation keeps them.
+run "$setup" /S >/dev/null 2>&1
+rc=$?
+[ "$rc" = 0 ] || fail "setup /S over a running client ended with $rc"
+kill -0 "$client_pid" 2>/dev/null && fail "setup left the client running"
+wait "$client_pid"
+rc=$?
+client_pid=
+[ "$rc" = 0 ] || fail "the client ended with $rc, not through its own exit"
+cert=$(reg_value "$key" cert | tr 'A-F' 'a-f')
+[ "${#cert}" = 252 ] || fail "cert has $(( ${#cert} / 2 )) bytes after reinstalling"
+[ "$cert" != "$expected" ] && [ "${cert:0:8}" != 00000000 ] || fail "reinstalling replaced the saved cert: $cert"
+ok "setup ended the running client and kept its saved cert"
+
+run "C:\\Program Files\\Lumora Zephal\\lumora_zephal.exe" >/dev/null 2>&1 &
+client_pid=$!
+probe wait --class '#32770' --title '' --visible --timeout 20000 || fail "the reinstalled client shows no main window"
+
 # The Run entry, as the client writes it when the user turns on starting with Windows.
 run reg add "$run_key" /v ZephalAcc /d "\"${dir_win}lumora_zephal.exe\"" /f >/dev/null 2>&1
 [ -n "$(reg_value "$run_key" ZephalAcc)" ] || fail "could not write the Run entry"
