@@ -87,14 +87,22 @@ echo "== first start of the installed client"
 run "C:\\Program Files\\Lumora Zephal\\lumora_zephal.exe" >/dev/null 2>&1 &
 client_pid=$!
 probe wait --class Zephal_Acc --timeout 30000 || fail "the client's control window did not appear"
-probe wait --class '#32770' --title '' --visible --timeout 20000 || fail "the main window was not shown"
+probe wait --class '#32770' --title 'Lumora Zephal' --visible --timeout 20000 || fail "the main window was not shown"
 ok "control window and visible main window"
 
+# Closing the main window hides it; a second start must show it again.
+main=(--class '#32770' --title 'Lumora Zephal')
+probe post "${main[@]}" 0x10 0 0 || fail "could not close the main window"
+for _ in $(seq 50); do
+  probe wait "${main[@]}" --visible --timeout 0 || break
+  sleep 0.1
+done
+probe wait "${main[@]}" --visible --timeout 0 && fail "closing did not hide the main window"
 run "C:\\Program Files\\Lumora Zephal\\lumora_zephal.exe" >/dev/null 2>&1
 rc=$?
 [ "$rc" = 1 ] || fail "a second start ended with $rc, not 1"
 kill -0 "$client_pid" 2>/dev/null || fail "the first client ended on a second start"
-probe wait --class '#32770' --title '' --visible --timeout 5000 || fail "the main window is gone"
+probe wait "${main[@]}" --visible --timeout 10000 || fail "the hidden main window was not shown again"
 ok "a second start hands over and ends with 1"
 
 echo "== setup again with the client running"
@@ -115,11 +123,16 @@ ok "setup ended the running client and kept its saved cert"
 
 run "C:\\Program Files\\Lumora Zephal\\lumora_zephal.exe" >/dev/null 2>&1 &
 client_pid=$!
-probe wait --class '#32770' --title '' --visible --timeout 20000 || fail "the reinstalled client shows no main window"
+probe wait --class '#32770' --title 'Lumora Zephal' --visible --timeout 20000 || fail "the reinstalled client shows no main window"
 
-# The Run entry, as the client writes it when the user turns on starting with Windows.
-run reg add "$run_key" /v ZephalAcc /d "\"${dir_win}lumora_zephal.exe\"" /f >/dev/null 2>&1
-[ -n "$(reg_value "$run_key" ZephalAcc)" ] || fail "could not write the Run entry"
+# The Run entry, written by the client when its "start with Windows" label is clicked.
+probe command --class '#32770' --title 'Lumora Zephal' 1624 || fail "could not click the autorun label"
+for _ in $(seq 50); do
+  [ -n "$(reg_value "$run_key" ZephalAcc)" ] && break
+  sleep 0.2
+done
+[ -n "$(reg_value "$run_key" ZephalAcc)" ] || fail "the client wrote no Run entry"
+ok "the client wrote its Run entry: $(reg_value "$run_key" ZephalAcc)"
 
 echo "== silent uninstall with the client running"
 run "$dir/uninstall.exe" /S >/dev/null 2>&1
