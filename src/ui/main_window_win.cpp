@@ -376,13 +376,22 @@ INT_PTR OnInitDialog(HWND dialog) {
   return TRUE;
 }
 
+// The first WM_DESTROY is the shutdown's request to end the thread; the real one
+// follows when the thread destroys its window and must not stop the watch again.
+void OnDestroy() {
+  static bool ending = false;
+  if (ending) return;
+  ending = true;
+  if (appState.autoLogin) StopNetWatch();
+  PostQuitMessage(0);
+}
+
 INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG:
       return OnInitDialog(hwnd);
     case WM_DESTROY:
-      if (appState.autoLogin) StopNetWatch();
-      PostQuitMessage(0);
+      OnDestroy();
       return FALSE;
     case WM_MOVE:
       InvalidateRect(hwnd, nullptr, FALSE);
