@@ -68,9 +68,10 @@ TEST(ConflictText, FortyLongPathsEndWithTheCountOfTheRest) {
   ConflictList entries;
   std::vector<std::string> programs;
   for (int i = 0; i < 40; ++i) {
-    programs.push_back("C:\\" + std::string(254, static_cast<char>('a' + i % 26)) + ".exe");  // 259 bytes
+    programs.push_back("C:\\" + std::string(252, static_cast<char>('a' + i % 26)) + ".exe");  // 259 bytes
     entries.push_back(Entry(programs.back(), "Booster " + std::to_string(10 + i), 1000 + i));
   }
+  ASSERT_EQ(programs[0].size(), 259u);
   const std::string text = BuildConflictText(kClosableHeading, entries, kQuestion);
   // 31 + 3 * 272 + 23 + 44 bytes: three whole lines, then the count of the other 37.
   EXPECT_EQ(text, kClosableHeading + Line("Booster 10", programs[0]) + Line("Booster 11", programs[1]) +
