@@ -22,8 +22,10 @@ const std::string kClosableLines =
 class ConflictsTest : public ClientTest {
  protected:
   void TearDown() override {
-    // The updater the client started is not the harness's: close it the way the client would.
-    if (HWND updater = FindWindowA("ZephalUpdater", "Zephal Acc Updater")) {
+    // The updater the client started is not the harness's: close it the way the
+    // client would, once it has its window (it holds the test's output until it ends).
+    const bool started = Log().find(" -auto -v=") != std::string::npos;
+    if (HWND updater = probe::WaitForWindow("ZephalUpdater", "Zephal Acc Updater", started ? 5000 : 0)) {
       PostMessageA(updater, WM_CLOSE, 0, 0);
       probe::WaitForWindowGone(updater, 5000);
     }
@@ -205,6 +207,34 @@ TEST_F(ConflictsTest, UpgradeWithTheUpdaterOpenOnlyShowsTheBox) {
   EXPECT_EQ(BrowserLog(), "");
   EXPECT_EQ(CallLog().find("Zephal_Stop"), std::string::npos);
   EXPECT_EQ(CloseClient(), 0u);
+}
+
+TEST_F(ConflictsTest, ASecondDemandWhileTheBoxWaitsStartsNoSecondHandOver) {
+  HookBrowser();
+  ASSERT_TRUE(CopyProgram("updater.exe"));
+  ASSERT_TRUE(WriteScenario("message init+1000 0x301B0003 first\nmessage init+1300 0x301B0004 second\n"));
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  HWND box = WaitBox(client_.dwProcessId);
+  ASSERT_NE(box, nullptr);
+  EXPECT_TRUE(WaitLog("UPGRADE: already under way"));
+  probe::PressButton(box, IDOK);
+  EXPECT_EQ(WaitExit(client_, 15000), 0u);
+  EXPECT_TRUE(probe::WaitForFileText((dir_ + "updater.log").c_str(), "started", 10000));
+  const std::string updater = UpdaterLog();
+  EXPECT_NE(updater.find("arguments -auto"), std::string::npos) << updater;
+  EXPECT_EQ(updater.find("arguments -auto", updater.find("arguments -auto") + 1), std::string::npos) << updater;
+}
+
+TEST_F(ConflictsTest, ClosingTheClientWhileTheUpgradeBoxWaitsStartsNothing) {
+  HookBrowser();
+  ASSERT_TRUE(CopyProgram("updater.exe"));
+  ASSERT_TRUE(WriteScenario("message init+1000 0x301B0003 newer client needed\n"));
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  ASSERT_NE(WaitBox(client_.dwProcessId), nullptr);
+  EXPECT_EQ(CloseClient(), 0u);
+  Sleep(1500);
+  EXPECT_EQ(UpdaterLog(), "");
+  EXPECT_EQ(BrowserLog(), "");
 }
 
 }  // namespace
