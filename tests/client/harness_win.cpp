@@ -1,5 +1,7 @@
 #include "harness_win.h"
 
+#include <cctype>
+
 #include "probe_win.h"
 
 namespace {
@@ -119,7 +121,7 @@ bool ClientTest::WaitCallLog(const char* needle, DWORD timeoutMs) const {
 }
 
 HWND ClientTest::MainWindow(DWORD timeoutMs) {
-  return probe::WaitForWindowOfProcess(client_.dwProcessId, "#32770", "", timeoutMs);
+  return probe::WaitForWindowOfProcess(client_.dwProcessId, "#32770", "Lumora Zephal", timeoutMs);
 }
 
 probe::MessageBoxInfo ClientTest::AnswerBoxOf(DWORD pid, int button, DWORD timeoutMs) {
@@ -155,4 +157,13 @@ std::vector<std::string> LogLines(const std::string& log) {
     start = end + 2;
   }
   return lines;
+}
+
+std::vector<uint8_t> RecordBytes(const std::string& log, const std::string& call) {
+  const size_t at = log.find(call + " record=");
+  if (at == std::string::npos) return {};
+  std::vector<uint8_t> bytes;
+  for (size_t i = at + call.size() + 8; i + 1 < log.size() && std::isxdigit(static_cast<unsigned char>(log[i])); i += 2)
+    bytes.push_back(static_cast<uint8_t>(std::stoi(log.substr(i, 2), nullptr, 16)));
+  return bytes;
 }

@@ -4,6 +4,7 @@
 // the shell at verbose level, which is what the tooltip checks read.
 #include <regex>
 
+#include "desktop_win.h"
 #include "harness_win.h"
 #include "probe_win.h"
 #include "settings/client_config.h"
@@ -177,21 +178,6 @@ TEST_F(TrayTest, MenuExitWhileConnectedAsksAndNoChangesNothing) {
   EXPECT_EQ(WineTrayIcons(), 1);
 }
 
-// Moves the X pointer for real: explorer's tray icon only sees X motion events,
-// not a SetCursorPos. Wine starts the Linux program directly.
-bool XPointerTo(int x, int y) {
-  char command[128];
-  std::snprintf(command, sizeof command, "Z:\\usr\\bin\\xdotool mousemove %d %d", x, y);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  WaitForSingleObject(pi.hProcess, 5000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  return true;
-}
-
 // The tooltip as the shell shows it: hovering the icon makes explorer show its
 // tooltips_class32 window with the text the client handed over.
 std::string HoverTooltip() {
@@ -203,7 +189,7 @@ std::string HoverTooltip() {
   RECT rc;
   GetWindowRect(icon, &rc);
   // Arrive from outside the icon, then rest on it until the hover delay has passed.
-  if (!XPointerTo(rc.right + 40, rc.bottom + 40) || !XPointerTo(rc.left + 3, rc.top + 3)) return "<no xdotool>";
+  if (!desktop::PointerTo(rc.right + 40, rc.bottom + 40) || !desktop::PointerTo(rc.left + 3, rc.top + 3)) return "<no xdotool>";
   for (int i = 0; i < 60; ++i, Sleep(100)) {
     HWND shown = nullptr;
     while ((shown = FindWindowExA(nullptr, shown, "tooltips_class32", nullptr)))
