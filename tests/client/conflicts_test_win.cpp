@@ -1,5 +1,6 @@
 // Conflicting programs announced by the stand-in core, and the hand-over to the
 // stand-in updater when the core demands a newer client.
+#include "desktop_win.h"
 #include "harness_win.h"
 #include "probe_win.h"
 
@@ -32,21 +33,6 @@ class ConflictsTest : public ClientTest {
     ClientTest::TearDown();
   }
 
-  // Points Wine's browser list at a script that appends each address to browser.log here.
-  void HookBrowser() {
-    const std::string script = dir_ + "capture-url.sh";
-    ASSERT_TRUE(install::WriteFile(script, "printf '%s\\n' \"$1\" >> \"$(dirname \"$0\")/browser.log\"\n"));
-    const std::string command = "/bin/sh \"" + UnixPath(script) + "\"";
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              &key, nullptr),
-              ERROR_SUCCESS);
-    RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
-                   static_cast<DWORD>(command.size() + 1));
-    RegCloseKey(key);
-  }
-
-  std::string BrowserLog() const { return install::ReadFile(dir_ + "browser.log"); }
   std::string UpdaterLog() const { return install::ReadFile(dir_ + "updater.log"); }
 
   // Ends a client that is not idle: the exit asks first.
@@ -54,20 +40,6 @@ class ConflictsTest : public ClientTest {
     PostMessageA(FindWindowA("Zephal_Acc", nullptr), WM_CLOSE, 0, 0);
     AnswerBox(IDYES);
     return WaitExit(client_);
-  }
-
- private:
-  static std::string UnixPath(const std::string& path) {
-    using ToUnix = char*(CDECL*)(const WCHAR*);
-    const auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    WCHAR wide[MAX_PATH];
-    if (!toUnix || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return {};
-    char* unixPath = toUnix(wide);
-    if (!unixPath) return {};
-    std::string result(unixPath);
-    HeapFree(GetProcessHeap(), 0, unixPath);
-    return result;
   }
 };
 
@@ -160,7 +132,7 @@ void PrintTo(const UpgradeCase& c, std::ostream* os) { *os << c.code; }
 class UpgradeTest : public ConflictsTest, public ::testing::WithParamInterface<UpgradeCase> {};
 
 TEST_P(UpgradeTest, OpensThePageStartsTheUpdaterStopsAndEnds) {
-  HookBrowser();
+  ASSERT_TRUE(desktop::CaptureBrowser());
   ASSERT_TRUE(CopyProgram("updater.exe"));
   ASSERT_TRUE(WriteScenario(std::string("init 3\nmessage init+1500 ") + GetParam().code + " newer client needed\n"));
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
@@ -173,7 +145,8 @@ TEST_P(UpgradeTest, OpensThePageStartsTheUpdaterStopsAndEnds) {
   EXPECT_TRUE(probe::WaitForFileText((dir_ + "updater.log").c_str(), "arguments", 10000));
   EXPECT_NE(UpdaterLog().find("arguments -auto -v=1.7.2.0058 -pid=12 -p=KAVRO\r\n"), std::string::npos)
       << UpdaterLog();
-  EXPECT_TRUE(probe::WaitForFileText((dir_ + "browser.log").c_str(), kDownloadPage, 10000)) << BrowserLog();
+  ASSERT_TRUE(desktop::WaitUrls(1));
+  EXPECT_EQ(desktop::CapturedUrls(), std::vector<std::string>{kDownloadPage});
 
   // The live connection was stopped, and only after the updater had been started.
   const std::string calls = CallLog();
@@ -193,7 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<UpgradeCase>& info) { return std::string(info.param.code); });
 
 TEST_F(ConflictsTest, UpgradeWithTheUpdaterOpenOnlyShowsTheBox) {
-  HookBrowser();
+  ASSERT_TRUE(desktop::CaptureBrowser());
   ASSERT_TRUE(CopyProgram("updater.exe"));
   ASSERT_TRUE(WriteScenario("message init+4000 0x301B0003 newer client needed\n"));
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
@@ -204,13 +177,13 @@ TEST_F(ConflictsTest, UpgradeWithTheUpdaterOpenOnlyShowsTheBox) {
   Sleep(2000);
   EXPECT_EQ(WaitExit(client_, 0), STILL_ACTIVE) << "the client goes on";
   EXPECT_EQ(UpdaterLog().find("-auto"), std::string::npos) << UpdaterLog();
-  EXPECT_EQ(BrowserLog(), "");
+  EXPECT_TRUE(desktop::CapturedUrls().empty());
   EXPECT_EQ(CallLog().find("Zephal_Stop"), std::string::npos);
   EXPECT_EQ(CloseClient(), 0u);
 }
 
 TEST_F(ConflictsTest, ASecondDemandWhileTheBoxWaitsStartsNoSecondHandOver) {
-  HookBrowser();
+  ASSERT_TRUE(desktop::CaptureBrowser());
   ASSERT_TRUE(CopyProgram("updater.exe"));
   ASSERT_TRUE(WriteScenario("message init+1000 0x301B0003 first\nmessage init+1300 0x301B0004 second\n"));
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
@@ -226,7 +199,7 @@ TEST_F(ConflictsTest, ASecondDemandWhileTheBoxWaitsStartsNoSecondHandOver) {
 }
 
 TEST_F(ConflictsTest, ClosingTheClientWhileTheUpgradeBoxWaitsStartsNothing) {
-  HookBrowser();
+  ASSERT_TRUE(desktop::CaptureBrowser());
   ASSERT_TRUE(CopyProgram("updater.exe"));
   ASSERT_TRUE(WriteScenario("message init+1000 0x301B0003 newer client needed\n"));
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
@@ -234,7 +207,7 @@ TEST_F(ConflictsTest, ClosingTheClientWhileTheUpgradeBoxWaitsStartsNothing) {
   EXPECT_EQ(CloseClient(), 0u);
   Sleep(1500);
   EXPECT_EQ(UpdaterLog(), "");
-  EXPECT_EQ(BrowserLog(), "");
+  EXPECT_TRUE(desktop::CapturedUrls().empty());
 }
 
 }  // namespace
