@@ -112,7 +112,9 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
       HandleCoreStatus(static_cast<int32_t>(wParam));
       return 0;
     case WMU_CORE_MESSAGE:
-      HandleCoreMessage(static_cast<uint32_t>(wParam));
+      // lParam: the conflict list copied for this message, now ours to free.
+      HandleCoreMessage(static_cast<uint32_t>(wParam),
+                        std::unique_ptr<ConflictList>(reinterpret_cast<ConflictList*>(lParam)));
       return 0;
     case WMU_TRAY:
       OnTrayMessage(hwnd, lParam);

@@ -1,11 +1,105 @@
-// Placeholder until the conflict prompts and the updater hand-over arrive:
-// each call is recorded in the verbose log so the dispatch can be observed.
 #include "core/conflicts_win.h"
 
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/control_window_win.h"
 #include "app/report.h"
+#include "core/core_api.h"
+#include "ui/number_format.h"
 
-void HandleClosableConflicts() { MsgBox(0x10004, "CONFLICT: closable programs (placeholder)"); }
+namespace {
 
-void HandleUnclosableConflicts() { MsgBox(0x10004, "CONFLICT: unclosable programs (placeholder)"); }
+constexpr UINT IDS_DOWNLOAD_PAGE = 1805;
+constexpr UINT IDS_CONFLICT_CLOSABLE = 2821;
+constexpr UINT IDS_CONFLICT_QUESTION = 2822;
+constexpr UINT IDS_CONFLICT_UNCLOSABLE = 2823;
+constexpr size_t kPageAddressSize = 101;  // at most 100 bytes and the terminator
+constexpr char kUpgradeText[] = "ZEPHAL ACC需要升级才能使用";
+constexpr char kUpdaterClass[] = "ZephalUpdater";
+constexpr char kUpdaterTitle[] = "Zephal Acc Updater";
+constexpr char kBrandTag[] = "KAVRO";
 
-void HandleUpgradeRequired() { MsgBox(0x10004, "UPGRADE: required (placeholder)"); }
+// Set from the upgrade box until the client has shut down, so a second demand
+// arriving while the box waits does not start a second hand-over.
+bool upgrading = false;
+
+std::string LoadText(UINT id, size_t size) {
+  std::string text(size, '\0');
+  const int n = LoadStringA(appState.hInstance, id, &text[0], static_cast<int>(size));
+  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+  return text;
+}
+
+void LogEntries(const char* format, const ConflictList& entries) {
+  for (const ConflictEntry& entry : entries)
+    MsgBox(1, format, ConflictName(entry).c_str(), static_cast<int>(entry.processId), ConflictProgram(entry).c_str());
+}
+
+// A box's own message loop lets the client be closed while it waits; what the
+// answer would start then has nothing left to act on.
+bool ClientClosedMeanwhile() { return !IsWindow(appState.hwndControl); }
+
+}  // namespace
+
+std::unique_ptr<ConflictList> ReadConflictList() {
+  const void* array = Zephal_Proc_GetInfo();
+  if (!array) return nullptr;
+  const int32_t count = Zephal_Proc_GetCount();
+  if (count <= 0) return nullptr;
+  if (count > kMaxConflictEntries)
+    MsgBox(0x20001, "CB-PCL: %d entries announced, the first %d are read", static_cast<int>(count),
+           static_cast<int>(kMaxConflictEntries));
+  return std::make_unique<ConflictList>(CopyConflictList(array, count));
+}
+
+void HandleClosableConflicts(const ConflictList& entries) {
+  LogEntries("CB-PCL: B %s %d %s", entries);
+  if (appState.runState == RUN_CONNECTED) return;  // the tunnel is up: they are only logged
+  const std::string text = BuildConflictText(LoadText(IDS_CONFLICT_CLOSABLE, kConflictTextSize) + "\n", entries,
+                                             LoadText(IDS_CONFLICT_QUESTION, kConflictTextSize));
+  const int answer = ShowReportBox(nullptr, text.c_str(), MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL);
+  if (answer != IDYES || ClientClosedMeanwhile()) return;
+  Zephal_Proc_Kill();
+}
+
+void HandleUnclosableConflicts(const ConflictList& entries) {
+  LogEntries("CB-PCL: F %s %d %s", entries);
+  const std::string text = BuildConflictText(LoadText(IDS_CONFLICT_UNCLOSABLE, kConflictTextSize), entries, "");
+  ShowReportBox(nullptr, text.c_str(), MB_OK | MB_SYSTEMMODAL);
+}
+
+void HandleUpgradeRequired() {
+  if (upgrading) {
+    MsgBox(0x10004, "UPGRADE: already under way");
+    return;
+  }
+  upgrading = true;
+  ShowReportBox(nullptr, kUpgradeText, MB_OK | MB_SYSTEMMODAL);
+  if (!ClientClosedMeanwhile()) LaunchUpdater();
+  upgrading = false;
+}
+
+bool UpdaterRunning() { return FindWindowA(kUpdaterClass, kUpdaterTitle) != nullptr; }
+
+void LaunchUpdater() {
+  if (UpdaterRunning()) {
+    MsgBox(0x10004, "UPGRADE: the updater is already running");
+    return;
+  }
+  const std::string version = FormatVersion(ClientVersion);
+  const std::string page = LoadText(IDS_DOWNLOAD_PAGE, kPageAddressSize);
+  if (!page.empty()) ShellExecuteA(nullptr, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  Sleep(1000);
+
+  char parameters[128];
+  std::snprintf(parameters, sizeof parameters, "-auto -v=%s -pid=%d -p=%s", version.c_str(),
+                static_cast<int>(ProductNumber), kBrandTag);
+  const INT_PTR started = reinterpret_cast<INT_PTR>(
+      ShellExecuteA(nullptr, "open", appState.updaterPath, parameters, nullptr, SW_SHOWNORMAL));
+  MsgBox(0x10004, "UPGRADE: %s %s (%d)", appState.updaterPath, parameters, static_cast<int>(started));
+  Shutdown(1);
+}

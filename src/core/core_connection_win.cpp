@@ -18,6 +18,8 @@ namespace {
 constexpr UINT IDS_CONNECTED_TITLE = 1821;
 constexpr UINT IDS_CONNECTED_ADDRESS = 1822;
 constexpr char kBalloonName[] = "lumora_zephal";
+constexpr uint32_t kClosableConflicts = 0x30170004;
+constexpr uint32_t kUnclosableConflicts = 0x50170005;
 
 std::string LoadText(UINT id) {
   char buffer[1000] = "";
@@ -84,7 +86,16 @@ void ZEPHAL_CDECL OnCoreMessage(uint32_t code, const char* text) {
   // The core promises a terminator; read no further than a report can hold anyway.
   const std::string bounded = text ? std::string(text, strnlen(text, 1023)) : std::string();
   ReportDll(code, bounded.c_str());
-  if (HWND control = appState.hwndControl) PostMessageA(control, WMU_CORE_MESSAGE, code, 0);
+  HWND control = appState.hwndControl;
+  if (!control) return;
+  // The conflict array is the core's and only sure to hold still while this
+  // callback runs: the control window gets a copy.
+  std::unique_ptr<ConflictList> conflicts;
+  if (code == kClosableConflicts || code == kUnclosableConflicts) {
+    conflicts = ReadConflictList();
+    if (!conflicts) return;  // nothing listed: nothing to show
+  }
+  if (PostMessageA(control, WMU_CORE_MESSAGE, code, reinterpret_cast<LPARAM>(conflicts.get()))) conflicts.release();
 }
 
 void HandleCoreStatus(int32_t state) {
@@ -107,13 +118,13 @@ void HandleCoreStatus(int32_t state) {
   }
 }
 
-void HandleCoreMessage(uint32_t code) {
+void HandleCoreMessage(uint32_t code, std::unique_ptr<ConflictList> conflicts) {
   switch (code) {
-    case 0x30170004:
-      HandleClosableConflicts();
+    case kClosableConflicts:
+      if (conflicts) HandleClosableConflicts(*conflicts);
       break;
-    case 0x50170005:
-      HandleUnclosableConflicts();
+    case kUnclosableConflicts:
+      if (conflicts) HandleUnclosableConflicts(*conflicts);
       break;
     case 0x301B0003:
     case 0x301B0004:

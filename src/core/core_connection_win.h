@@ -1,7 +1,9 @@
 // Connection start and stop, and the core library's two callbacks.
 #pragma once
 #include <cstdint>
+#include <memory>
 
+#include "core/conflict_text.h"
 #include "core/core_api.h"
 
 struct AppState;
@@ -18,5 +20,6 @@ void ZEPHAL_CDECL OnCoreMessage(uint32_t code, const char* text);
 
 // Control window thread: the tray, view and notice work of a reported state.
 void HandleCoreStatus(int32_t state);
-// Control window thread: the follow-up of a core message.
-void HandleCoreMessage(uint32_t code);
+// Control window thread: the follow-up of a core message; `conflicts` is the
+// list copied with a conflict message.
+void HandleCoreMessage(uint32_t code, std::unique_ptr<ConflictList> conflicts);

@@ -125,11 +125,25 @@ int Run(HANDLE client) {
     }
 }
 
+// The command line after the program's own name, exactly as the starter gave it.
+std::string Arguments() {
+    const char* line = GetCommandLineA();
+    if (*line == '"') {
+        const char* close = std::strchr(line + 1, '"');
+        line = close ? close + 1 : line + std::strlen(line);
+    } else {
+        while (*line && *line != ' ' && *line != '\t') ++line;
+    }
+    while (*line == ' ' || *line == '\t') ++line;
+    return line;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     g_logPath = LogPathBesideExe();
     Options o = ParseOptions(argc, argv);
+    LogLine("arguments " + Arguments());
     LogLine("started auto=" + std::string(o.autoMode ? "1" : "0") + " v=" + o.version +
             " pid=" + o.pid + " p=" + o.path);
 
