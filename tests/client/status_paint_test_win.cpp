@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "app/app_state.h"
@@ -18,68 +18,14 @@
 #include "ui/layout.h"
 #include "ui/skin_win.h"
 #include "ui/status_panel_win.h"
+#include "screen_win.h"
 
 namespace {
 
-// Where the test window sits on the screen, clear of the tray window at the top left.
-constexpr int kLeft = 300;
-constexpr int kTop = 200;
-
-struct Rgb {
-  int r, g, b;
-  bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
-};
-constexpr Rgb kWhite{255, 255, 255};
-
-Rgb FromColorref(uint32_t c) { return {static_cast<int>(c & 0xFF), static_cast<int>(c >> 8 & 0xFF), static_cast<int>(c >> 16 & 0xFF)}; }
-
-// The screen as the user sees it, copied once.
-class ScreenShot {
- public:
-  ScreenShot(int width, int height) : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, kLeft, kTop, SRCCOPY);
-    GdiFlush();
-    if (bits) std::memcpy(pixels_.data(), bits, pixels_.size() * 4);
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-  }
-  Rgb At(int x, int y) const {
-    const uint32_t v = pixels_[static_cast<size_t>(y) * width_ + x];
-    return {static_cast<int>(v >> 16 & 0xFF), static_cast<int>(v >> 8 & 0xFF), static_cast<int>(v & 0xFF)};
-  }
-  // Pixels of `colour` in the rectangle (window coordinates).
-  int Count(const RECT& r, const Rgb& colour) const {
-    int n = 0;
-    for (int y = r.top; y < r.bottom && y < height_; ++y)
-      for (int x = r.left; x < r.right && x < width_; ++x) n += At(x, y) == colour;
-    return n;
-  }
-  int NotWhite(const RECT& r) const {
-    int n = 0;
-    for (int y = r.top; y < r.bottom && y < height_; ++y)
-      for (int x = r.left; x < r.right && x < width_; ++x) n += !(At(x, y) == kWhite);
-    return n;
-  }
-
- private:
-  int width_;
-  int height_;
-  std::vector<uint32_t> pixels_;
-};
+// The test window sits in the bottom-right corner of the screen, clear of the
+// tray window, the other window-side tests and the client's centred windows.
+int Left() { return GetSystemMetrics(SM_CXSCREEN) - kMainWindowWidth - 10; }
+int Top() { return GetSystemMetrics(SM_CYSCREEN) - kMainWindowHeight - 10; }
 
 // Live GDI objects of this process: Wine keeps a handle table per process,
 // reachable from the PEB as on Windows. -1 when there is none.
@@ -144,7 +90,13 @@ constexpr ValueControl kValues[] = {
 // Placed as in the main window: the panel starts at x 100.
 constexpr LayoutRect kAboutPanel = {100, 78, 398, 176};
 
-RECT Area(const LayoutRect& r) { return {r.x, r.y, r.x + r.width, r.y + r.height}; }
+// A control's area inside the window: the rate values run past its right edge.
+RECT Area(const LayoutRect& r) {
+  return {r.x, r.y, std::min(r.x + r.width, kMainWindowWidth), std::min(r.y + r.height, kMainWindowHeight)};
+}
+constexpr Rgb kWhite{255, 255, 255};
+// Pixels of `r` that are not the window's white background.
+int NotWhite(const Pixels& shot, const RECT& r) { return (r.right - r.left) * (r.bottom - r.top) - shot.Count(r, kWhite); }
 
 class StatusPaintTest : public ::testing::Test {
  protected:
@@ -154,7 +106,7 @@ class StatusPaintTest : public ::testing::Test {
     appState.layout = CreateLayoutRecord(nullptr);
     appState.runState = RUN_IDLE;
     ASSERT_NE(appState.layout, nullptr);
-    window_ = CreateWindowExA(WS_EX_TOPMOST, PanelParentClass(), "status paint test", WS_POPUP, kLeft, kTop,
+    window_ = CreateWindowExA(WS_EX_TOPMOST, PanelParentClass(), "status paint test", WS_POPUP, Left(), Top(),
                               kMainWindowWidth, kMainWindowHeight, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(window_, nullptr);
     for (const ValueControl& v : kValues) AddStatic(v.id, appState.layout->*v.rect);
@@ -196,7 +148,7 @@ class StatusPaintTest : public ::testing::Test {
     ASSERT_EQ(coreState.load(), RUN_CONNECTED);
     appState.runState = RUN_CONNECTED;
   }
-  ScreenShot Shot() const { return ScreenShot(kMainWindowWidth, kMainWindowHeight); }
+  Pixels Shot() const { return Pixels::FromScreen(Left(), Top(), kMainWindowWidth, kMainWindowHeight); }
 
   HWND window_ = nullptr;
   HWND about_ = nullptr;
@@ -206,7 +158,7 @@ class StatusPaintTest : public ::testing::Test {
 TEST_F(StatusPaintTest, ConnectedValuesAreDrawnInTheStatusColour) {
   Connect();
   Repaint();
-  const ScreenShot shot = Shot();
+  const Pixels shot = Shot();
   const Rgb ink = FromColorref(appState.layout->statusTextColor);
   for (const ValueControl& v : kValues)
     EXPECT_GT(shot.Count(Area(appState.layout->*v.rect), ink), 10) << "control " << v.id;
@@ -217,9 +169,9 @@ TEST_F(StatusPaintTest, OutsideTheConnectionEveryValueIsBare) {
   for (int32_t state : {RUN_DISCONNECTING, RUN_IDLE, RUN_CONNECTING}) {
     appState.runState = state;
     Repaint();
-    const ScreenShot shot = Shot();
+    const Pixels shot = Shot();
     for (const ValueControl& v : kValues)
-      EXPECT_EQ(shot.NotWhite(Area(appState.layout->*v.rect)), 0) << "state " << state << ", control " << v.id;
+      EXPECT_EQ(NotWhite(shot, Area(appState.layout->*v.rect)), 0) << "state " << state << ", control " << v.id;
   }
 }
 
@@ -233,7 +185,7 @@ TEST_F(StatusPaintTest, AboutPanelShowsVersionAndLinkInEveryState) {
   for (int32_t state : {RUN_IDLE, RUN_CONNECTING, RUN_CONNECTED, RUN_DISCONNECTING}) {
     appState.runState = state;
     Repaint();
-    const ScreenShot shot = Shot();
+    const Pixels shot = Shot();
     EXPECT_GT(shot.Count(version, FromColorref(layout.aboutTextColor)), 10) << "state " << state;
     EXPECT_GT(shot.Count(link, FromColorref(layout.linkColor)), 100) << "state " << state << ": underlined link";
   }
@@ -243,11 +195,11 @@ TEST_F(StatusPaintTest, AGoneSiblingLeavesTheOthersDrawn) {
   Connect();
   DestroyWindow(GetDlgItem(window_, IDC_RECV_DATA));
   Repaint();
-  const ScreenShot shot = Shot();
+  const Pixels shot = Shot();
   const Rgb ink = FromColorref(appState.layout->statusTextColor);
   EXPECT_GT(shot.Count(Area(appState.layout->sentValue), ink), 10);
   EXPECT_GT(shot.Count(Area(appState.layout->timeValue), ink), 10);
-  EXPECT_EQ(shot.NotWhite(Area(appState.layout->receivedValue)), 0);
+  EXPECT_EQ(NotWhite(shot, Area(appState.layout->receivedValue)), 0);
 }
 
 TEST_F(StatusPaintTest, NoFontOrDcOutlivesAPaintOnAnyPath) {
