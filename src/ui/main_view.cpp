@@ -1,14 +1,13 @@
 #include "ui/main_view.h"
 
-#include <algorithm>
-
 #include "ui/control_ids.h"
+#include "ui/layout.h"
 
 namespace {
 
 constexpr int kIdle = 1, kConnecting = 2, kConnected = 3, kDisconnecting = 4;
 
-// Pictures the view switches; everything registered but not listed keeps its flag.
+// Pictures the views switch; everything registered but not listed keeps its flag.
 constexpr int kSwitchedPictures[] = {1119, 1134, 1102, 1103, 1132, 1137, 1139, 1138, 1140, 1128, 1135, 1136,
                                      1129, 1133, 1120, 1121, 1122, 1123, 1125, 1126, 1110, 1111, 1112, 1113};
 
@@ -20,19 +19,24 @@ constexpr int kAllControls[] = {IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN_LABEL, ID
                                 IDC_AUTO_LOGIN_LABEL, IDC_IMPORTANT_ONLY_LABEL, IDC_WRITE_LOG_LABEL, IDC_EXPIRY,
                                 IDC_REGISTER, IDC_SUPPORT};
 
+// The login controls every view starts from disabled; the idle login form enables them.
+constexpr int kLoginInputs[] = {IDC_SERVICE, IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD};
+
+// Starts from the reset every view begins with: everything hidden, login inputs disabled.
 struct Builder {
-  MainFace face;
+  ViewFace face;
   Builder() {
-    for (int id : kAllControls) face.controls.push_back({id, false, true});
+    for (int id : kAllControls) face.controls.push_back({id, false, Enable::Keep});
     for (int id : kSwitchedPictures) face.pictures.push_back({id, false});
+    for (int id : kLoginInputs) SetEnabled(id, false);
   }
   void Show(int control, bool shown = true) {
     for (FaceControl& c : face.controls)
       if (c.id == control) c.shown = shown;
   }
-  void Enable(int control, bool enabled) {
+  void SetEnabled(int control, bool enabled) {
     for (FaceControl& c : face.controls)
-      if (c.id == control) c.enabled = enabled;
+      if (c.id == control) c.enable = enabled ? Enable::On : Enable::Off;
   }
   void Picture(int id, bool shown = true) {
     for (FacePicture& p : face.pictures)
@@ -51,16 +55,12 @@ int UserTypePicture(uint32_t s) {
   }
 }
 
-}  // namespace
-
-MainFace MainFaceFor(int32_t r, uint32_t s, int serviceIndex, bool rememberUser) {
-  Builder b;
-  for (int id : {IDC_SERVICE, IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD}) b.Enable(id, false);
-
+void MainView(Builder& b, int32_t r, uint32_t s, int serviceIndex, bool rememberUser) {
+  b.face.statusRefresh = r == kConnected;
   b.Show(IDC_STATUS_PANEL, r == kConnected);
-  const bool moving = r == kConnecting || r == kDisconnecting;
-  b.Picture(1119, moving);
-  b.Show(IDC_PROGRESS, moving);
+  b.face.progress = r == kConnecting || r == kDisconnecting;
+  b.Picture(1119, b.face.progress);
+  b.Show(IDC_PROGRESS, b.face.progress);
 
   if (r == kConnected || r == kDisconnecting) {
     b.Show(IDC_SUPPORT);
@@ -87,8 +87,60 @@ MainFace MainFaceFor(int32_t r, uint32_t s, int serviceIndex, bool rememberUser)
       b.Show(id);
   }
   if (r != kConnected) {
-    for (int id : {IDC_SERVICE, IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN}) b.Enable(id, r == kIdle);
-    b.Enable(IDC_SAVE_PASSWORD, r == kIdle && rememberUser);
+    for (int id : {IDC_SERVICE, IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN}) b.SetEnabled(id, r == kIdle);
+    b.SetEnabled(IDC_SAVE_PASSWORD, r == kIdle && rememberUser);
+  }
+}
+
+bool In(const LayoutRect& r, int x, int y) { return PointInLayoutRect(r, x, y); }
+
+}  // namespace
+
+bool ViewNeedsStatus(int view, int32_t r) { return view == VIEW_MAIN && (r == kConnected || r == kDisconnecting); }
+
+ViewFace ViewFaceFor(int view, int32_t r, uint32_t s, int serviceIndex, bool rememberUser) {
+  Builder b;
+  switch (view) {
+    case VIEW_MAIN:
+      MainView(b, r, s, serviceIndex, rememberUser);
+      break;
+    case VIEW_SETTINGS:
+      // The check boxes keep the enabled state their dependencies gave them.
+      for (int id : {IDC_AUTORUN, IDC_AUTO_LOGIN, IDC_IMPORTANT_ONLY, IDC_WRITE_LOG, IDC_AUTORUN_LABEL,
+                     IDC_AUTO_LOGIN_LABEL, IDC_IMPORTANT_ONLY_LABEL, IDC_WRITE_LOG_LABEL})
+        b.Show(id);
+      break;
+    case VIEW_ABOUT:
+      b.Show(IDC_ABOUT_PANEL);
+      for (int id : {1112, 1113, 1110, 1111}) b.Picture(id);
+      break;
+    default:
+      break;  // an unknown view leaves everything of the reset hidden
   }
   return b.face;
+}
+
+SliderStep NextSliderPosition(int x, bool forward, const LayoutRecord& layout) {
+  // The far end is measured from the track's width alone, as the skin was drawn for it.
+  const int lo = layout.progressTrack.x + 3;
+  const int hi = layout.progressTrack.width - layout.progressSlider.width - lo;
+  if (forward) {
+    if (x + 5 >= hi) return {hi, false};
+    return {x + 5, true};
+  }
+  if (x - 5 <= lo) return {lo, true};
+  return {x - 5, false};
+}
+
+SurfaceAction SurfaceActionAt(const LayoutRecord& l, int x, int y, int32_t r) {
+  // The title-bar marks and view icons only act while the connection is at rest.
+  if (r == kIdle || r == kConnected) {
+    if (In(l.closeBox, x, y) || In(l.minimizeBox, x, y)) return SurfaceAction::HideWindow;
+    if (In(l.tabMain, x, y)) return SurfaceAction::ShowMain;
+    if (In(l.tabSettings, x, y)) return r == kIdle ? SurfaceAction::ShowSettings : SurfaceAction::None;
+    if (In(l.tabAbout, x, y)) return SurfaceAction::ShowAbout;
+  }
+  if (In(l.linkTopUp, x, y)) return SurfaceAction::OpenTopUp;
+  if (In(l.linkRegister, x, y)) return SurfaceAction::OpenRegister;
+  return SurfaceAction::None;
 }

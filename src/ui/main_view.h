@@ -1,12 +1,22 @@
-// Which controls and pictures the main view shows for a connection state.
+// What the main window shows: the controls and pictures of each view, the
+// progress slider's next step and the painted areas a point on the window hits.
 #pragma once
 #include <cstdint>
 #include <vector>
 
+struct LayoutRecord;
+
+constexpr int VIEW_MAIN = 1901;
+constexpr int VIEW_SETTINGS = 1902;
+constexpr int VIEW_ABOUT = 1903;
+
+// Keep: the view leaves the control's enabled state as it is.
+enum class Enable : int8_t { Keep, Off, On };
+
 struct FaceControl {
   int id;
   bool shown;
-  bool enabled;
+  Enable enable;
 };
 
 struct FacePicture {
@@ -14,11 +24,29 @@ struct FacePicture {
   bool shown;
 };
 
-struct MainFace {
+struct ViewFace {
   std::vector<FaceControl> controls;  // every control of the dialog, in template order
   std::vector<FacePicture> pictures;  // every switched picture
+  bool statusRefresh = false;         // the 1-second refresh timer runs
+  bool progress = false;              // the slider is placed afresh and its timer runs
 };
 
-// The main view for `runState`; `status` is the core's account status word
-// (used while connected or disconnecting), `serviceIndex` the chosen service.
-MainFace MainFaceFor(int32_t runState, uint32_t status = 0, int serviceIndex = 0, bool rememberUser = false);
+// Whether the view needs the core's account status word (main view with a connection).
+bool ViewNeedsStatus(int view, int32_t runState);
+
+// The window's face for `view` after its reset. `status` is the core's account
+// status word (read only by the main view while connected or disconnecting).
+ViewFace ViewFaceFor(int view, int32_t runState, uint32_t status = 0, int serviceIndex = 0,
+                     bool rememberUser = false);
+
+// One step of the bouncing progress slider from window-relative x.
+struct SliderStep {
+  int x;
+  bool forward;
+};
+SliderStep NextSliderPosition(int x, bool forward, const LayoutRecord& layout);
+
+// What a press on the painted window surface does; the point is relative to
+// the window's top-left corner.
+enum class SurfaceAction { None, HideWindow, ShowMain, ShowSettings, ShowAbout, OpenTopUp, OpenRegister };
+SurfaceAction SurfaceActionAt(const LayoutRecord& layout, int x, int y, int32_t runState);

@@ -1,18 +1,20 @@
-// The skinned main dialog on its own thread. Until the full view states land
-// it shows the login face while idle and the status face otherwise.
+// The skinned main dialog on its own thread: its views, commands, clicks and timers.
+// Every window operation runs on this thread; other threads post requests.
 #include "ui/main_window_win.h"
 
 #include <atomic>
+#include <cstring>
 
 #include "app/app_state.h"
 #include "app/report.h"
 #include "core/core_connection_win.h"
 #include "core/core_records.h"
-#include "settings/settings_store_win.h"
 #include "net/net_watch_win.h"
+#include "settings/settings_store_win.h"
 #include "tray/tray_win.h"
 #include "ui/layout_win.h"
 #include "ui/main_view.h"
+#include "ui/option_toggle.h"
 #include "ui/skin_win.h"
 #include "ui/status_panel_win.h"
 
@@ -20,40 +22,138 @@ namespace {
 
 constexpr int IDD_MAIN = 1600;
 // Requests from other threads, carried out on the window's own thread.
-constexpr UINT WMU_SHOW_VIEW = WM_USER + 130;
+constexpr UINT WMU_SHOW_VIEW = WM_USER + 130;  // wParam: the view
 constexpr UINT WMU_AUTO_HIDE = WM_USER + 131;
+constexpr UINT_PTR TIMER_STATUS_REFRESH = 1905;
+constexpr UINT_PTR TIMER_PROGRESS_STEP = 1906;
+constexpr UINT IDS_HOME_PAGE = 1801;
+constexpr UINT IDS_SIGN_UP = 1806;
+constexpr UINT IDS_TOP_UP = 1811;
+constexpr UINT IDS_REGISTER = 1812;
+constexpr UINT IDS_SUPPORT = 1814;
+constexpr int kLoginFieldLimit = 20;
+
 HANDLE mainThread = nullptr;
 // Set by CloseMainWindow before it looks for the window, so a thread that
 // publishes its window only afterwards still ends instead of running on.
 std::atomic<bool> closing{false};
+// Main window thread only.
+int progressForward = 1;
+// ShowView's own ShowWindow sends WM_SHOWWINDOW back; that one must not lay out again.
+bool inShowView = false;
 
-void ApplyMainView(HWND dialog) {
-  const int32_t state = appState.runState;
-  CoreQueryRecord query{};
-  if (state == RUN_CONNECTED || state == RUN_DISCONNECTING) Zephal_Get_QueryData(&query);
-  const MainFace face = MainFaceFor(state, query.status, appState.serviceIndex, appState.rememberUser != 0);
-  for (const FaceControl& c : face.controls) {
-    HWND control = GetDlgItem(dialog, c.id);
-    if (!control) continue;
-    ShowWindow(control, c.shown ? SW_SHOW : SW_HIDE);
-    EnableWindow(control, c.enabled);
-  }
-  for (const FacePicture& p : face.pictures) SkinSetVisible(nullptr, p.id, p.shown ? 1 : 0);
-  InvalidateRect(dialog, nullptr, FALSE);
+HWND Item(int id) { return GetDlgItem(appState.hwndMain, id); }
+
+POINT RelativeTo(HWND window, POINT screen) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return {screen.x - r.left, screen.y - r.top};
 }
 
-// A posted WM_SHOWWINDOW is a request from another thread; ShowWindow sends the
-// same message again while it applies it, hence the guard.
-void OnShowRequest(HWND hwnd, WPARAM show, LPARAM reason) {
-  static thread_local bool applying = false;
-  appState.mainVisible = show ? 1 : 0;
-  if (applying || reason != 0 || (IsWindowVisible(hwnd) != FALSE) == (show != 0)) return;
-  MsgBox(0x10004, "WINDOW: main window show %u", static_cast<unsigned>(show));
-  applying = true;
-  if (show) ApplyMainView(hwnd);
-  ShowWindow(hwnd, show ? SW_SHOW : SW_HIDE);
-  if (show) SetForegroundWindow(hwnd);
-  applying = false;
+// Where the pointer was when the message being handled was sent, not where it is now.
+POINT MessagePoint() {
+  const DWORD pos = GetMessagePos();
+  return {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+}
+
+void StepProgress(int restart, const LayoutRecord* layout) {
+  HWND slider = Item(IDC_PROGRESS);
+  if (!layout || !slider) return;
+  if (restart) progressForward = 1;
+  RECT r{};
+  GetWindowRect(slider, &r);
+  const SliderStep next = NextSliderPosition(RelativeTo(appState.hwndMain, {r.left, r.top}).x, progressForward != 0, *layout);
+  progressForward = next.forward ? 1 : 0;
+  const LayoutRect& s = layout->progressSlider;
+  MoveWindow(slider, next.x, s.y, s.width, s.height, TRUE);
+}
+
+void SetOrKill(HWND hwnd, UINT_PTR timer, bool run, UINT interval) {
+  if (run)
+    SetTimer(hwnd, timer, interval, nullptr);
+  else
+    KillTimer(hwnd, timer);
+}
+
+void ApplyFace(HWND hwnd, const ViewFace& face) {
+  const LayoutRecord* layout = appState.layout;
+  if (face.progress && layout) {
+    const LayoutRect& s = layout->progressSlider;
+    MoveWindow(Item(IDC_PROGRESS), s.x, s.y, s.width, s.height, TRUE);
+    StepProgress(1, layout);
+  }
+  for (const FaceControl& c : face.controls) {
+    HWND control = Item(c.id);
+    if (!control) continue;
+    ShowWindow(control, c.shown ? SW_SHOWNA : SW_HIDE);
+    if (c.enable != Enable::Keep) EnableWindow(control, c.enable == Enable::On);
+  }
+  for (const FacePicture& p : face.pictures) SkinSetVisible(nullptr, p.id, p.shown ? 1 : 0);
+  SetOrKill(hwnd, TIMER_STATUS_REFRESH, face.statusRefresh, 1000);
+  SetOrKill(hwnd, TIMER_PROGRESS_STEP, face.progress, 100);
+}
+
+void ShowView(int view) {
+  HWND hwnd = appState.hwndMain;
+  if (!hwnd || !appState.mainVisible) return;
+  const int32_t state = appState.runState;
+  MsgBox(0x10004, "VIEW: view %d for state %d", view, static_cast<int>(state));
+  CoreQueryRecord query{};
+  if (ViewNeedsStatus(view, state)) Zephal_Get_QueryData(&query);
+  ApplyFace(hwnd, ViewFaceFor(view, state, query.status, appState.serviceIndex, appState.rememberUser != 0));
+
+  InvalidateRect(hwnd, nullptr, FALSE);
+  inShowView = true;
+  ShowWindow(hwnd, SW_SHOW);
+  inShowView = false;
+  if (boxOpen)
+    RaiseReportBox();
+  else
+    SetForegroundWindow(hwnd);
+}
+
+void OpenUrlResource(UINT id) {
+  char address[1024] = "";
+  if (LoadStringA(appState.hInstance, id, address, sizeof address) <= 0) return;
+  MsgBox(0x10004, "WINDOW: open %s", address);
+  ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void HideWindow() { ShowWindow(appState.hwndMain, SW_HIDE); }
+
+int UpdateCursor(HWND window, const LayoutRecord* layout) {
+  if (!layout || window != appState.hwndMain) return 0;
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  const POINT p = RelativeTo(window, cursor);
+  if (SurfaceActionAt(*layout, p.x, p.y, appState.runState) == SurfaceAction::None) return 0;
+  SetCursor(LoadCursor(nullptr, IDC_HAND));
+  return 1;
+}
+
+void HandleClick(int id, const LayoutRecord* layout) {
+  if (boxOpen || !layout) return;
+  HWND hwnd = appState.hwndMain;
+  const POINT screen = MessagePoint();
+  const POINT p = RelativeTo(id ? Item(id) : hwnd, screen);
+  const int32_t state = appState.runState;
+  if (state == RUN_CONNECTED && appState.mainVisible) KillTimer(hwnd, TIMER_AUTO_HIDE);
+
+  if (id == IDC_ABOUT_PANEL && PointInLayoutRect(layout->aboutLink, p.x, p.y)) OpenUrlResource(IDS_HOME_PAGE);
+  if (id == 0) {
+    switch (SurfaceActionAt(*layout, p.x, p.y, state)) {
+      case SurfaceAction::HideWindow: HideWindow(); break;
+      case SurfaceAction::ShowMain: ShowView(VIEW_MAIN); break;
+      case SurfaceAction::ShowSettings: ShowView(VIEW_SETTINGS); break;
+      case SurfaceAction::ShowAbout: ShowView(VIEW_ABOUT); break;
+      case SurfaceAction::OpenTopUp: OpenUrlResource(IDS_TOP_UP); break;
+      case SurfaceAction::OpenRegister: OpenUrlResource(IDS_SIGN_UP); break;
+      case SurfaceAction::None: break;
+    }
+  }
+  // Pressing anywhere else on the surface moves the window; a hidden one has nothing to move.
+  if (IsWindowVisible(hwnd))
+    PostMessageA(hwnd, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(screen.x, screen.y));
 }
 
 void OnPaint(HWND hwnd) {
@@ -63,54 +163,214 @@ void OnPaint(HWND hwnd) {
   EndPaint(hwnd, &ps);
 }
 
-void OnShowView(HWND hwnd) {
-  MsgBox(0x10004, "VIEW: main view for state %d", static_cast<int>(appState.runState));
-  ApplyMainView(hwnd);
+void OnShowWindow(WPARAM shown) {
+  if (shown == 1) {
+    appState.mainVisible = 1;
+    if (!inShowView) ShowView(VIEW_MAIN);
+  } else if (shown == 0) {
+    appState.mainVisible = 0;
+    const int32_t state = appState.runState;
+    if (state == RUN_CONNECTED) KillTimer(appState.hwndMain, TIMER_STATUS_REFRESH);
+    if (state == RUN_CONNECTING || state == RUN_DISCONNECTING) KillTimer(appState.hwndMain, TIMER_PROGRESS_STEP);
+  }
 }
 
 void OnAutoHideRequest(HWND hwnd) {
   if (appState.mainVisible) SetTimer(hwnd, TIMER_AUTO_HIDE, 5000, nullptr);
 }
 
-void OnTimer(HWND hwnd, UINT_PTR id) {
-  if (id != TIMER_AUTO_HIDE) return;
-  KillTimer(hwnd, TIMER_AUTO_HIDE);
-  ShowWindow(hwnd, SW_HIDE);
-  appState.mainVisible = 0;
+// The five live figures are hidden and shown again so they repaint with fresh values.
+void RefreshStatusValues() {
+  static constexpr int kLive[] = {IDC_CONN_TIME, IDC_RECV_DATA, IDC_SENT_DATA, IDC_RECV_RATE, IDC_SENT_RATE};
+  for (int id : kLive) ShowWindow(Item(id), SW_HIDE);
+  PaintStatusValue(Item(IDC_CONN_TIME), appState.layout);
+  for (int id : kLive) ShowWindow(Item(id), SW_SHOWNA);
 }
 
-void OnCommand(HWND hwnd, WORD id) {
+void OnTimer(HWND hwnd, UINT_PTR id) {
+  switch (id) {
+    case TIMER_STATUS_REFRESH:
+      RefreshStatusValues();
+      break;
+    case TIMER_PROGRESS_STEP:
+      StepProgress(0, appState.layout);
+      break;
+    case TIMER_AUTO_HIDE:
+      KillTimer(hwnd, TIMER_AUTO_HIDE);
+      HideWindow();
+      break;
+    default:
+      break;
+  }
+}
+
+// The edits have no limit of their own: a longer text is refused here and the
+// last accepted one put back, which raises EN_CHANGE once more with it.
+void OnLoginFieldChange(HWND hwnd, int id) {
+  char* stored = id == IDC_USER ? appState.userName : appState.password;
+  HWND edit = GetDlgItem(hwnd, id);
+  // The true length, so a pasted text longer than any buffer is still refused whole.
+  const int length = GetWindowTextLengthA(edit);
+  if (length > kLoginFieldLimit) {
+    MsgBox(0x32001, "EDT: input too many char (%d)", length);
+    SetWindowTextA(edit, stored);
+    return;
+  }
+  char text[kLoginFieldLimit + 1] = "";
+  const int got = GetWindowTextA(edit, text, sizeof text);
+  std::memcpy(stored, text, got > 0 ? got : 0);
+  stored[got > 0 ? got : 0] = '\0';
+}
+
+OptionFlags CurrentOptions() {
+  OptionFlags f;
+  f.rememberUser = appState.rememberUser != 0;
+  f.rememberPassword = appState.rememberPassword != 0;
+  f.autoRun = appState.autoRun != 0;
+  f.autoLogin = appState.autoLogin != 0;
+  f.importantOnly = appState.importantOnly != 0;
+  f.writeLog = appState.writeLog != 0;
+  return f;
+}
+
+void StoreOptions(const OptionFlags& f) {
+  appState.rememberUser = f.rememberUser;
+  appState.rememberPassword = f.rememberPassword;
+  appState.autoRun = f.autoRun;
+  appState.autoLogin = f.autoLogin;
+  appState.importantOnly = f.importantOnly;
+  appState.writeLog = f.writeLog;
+}
+
+void OnOptionClicked(HWND hwnd, int id) {
+  HWND box = GetDlgItem(hwnd, id);
+  OptionFlags flags = CurrentOptions();
+  const bool* flag = OptionFlag(flags, id);
+  // A click that reached a disabled box, or one that left its mark as the
+  // flag already is, is not a switch: the flag follows the mark, never the other way.
+  const bool marked = IsDlgButtonChecked(hwnd, id) == BST_CHECKED;
+  if (!box || !flag || !IsWindowEnabled(box) || marked == *flag) {
+    if (box && flag) CheckDlgButton(hwnd, id, *flag ? BST_CHECKED : BST_UNCHECKED);
+    return;
+  }
+  const ToggleEffect e = ToggleOption(id, flags);
+  StoreOptions(e.flags);
+  if (e.clickId) PostMessageA(GetDlgItem(hwnd, e.clickId), BM_CLICK, 0, 0);
+  for (const auto& [control, enabled] : e.enable) EnableWindow(GetDlgItem(hwnd, control), enabled);
+  if (e.runEntry) SetAutoRun(e.runEntry > 0, appState.installDir);
+  if (e.save) SaveSettings(&appState);
+  if (e.reopenLog) {
+    LogClose();
+    LogSetup();
+  }
+  if (e.netWatch > 0) StartNetWatch(OnNetworkChange, appState.redirectServer);
+  if (e.netWatch < 0) StopNetWatch();
+}
+
+// A label passes its click on to its check box when that box may be switched now.
+bool LabelActs(int label) {
+  const int32_t state = appState.runState;
+  switch (label) {
+    case IDC_SAVE_LOGIN_LABEL: return state == RUN_IDLE;
+    case IDC_SAVE_PASSWORD_LABEL: return state == RUN_IDLE && appState.rememberUser;
+    case IDC_AUTO_LOGIN_LABEL: return appState.rememberUser && appState.rememberPassword;
+    default: return true;
+  }
+}
+
+int CheckBoxOfLabel(int label) {
+  switch (label) {
+    case IDC_SAVE_LOGIN_LABEL: return IDC_SAVE_LOGIN;
+    case IDC_SAVE_PASSWORD_LABEL: return IDC_SAVE_PASSWORD;
+    case IDC_AUTORUN_LABEL: return IDC_AUTORUN;
+    case IDC_AUTO_LOGIN_LABEL: return IDC_AUTO_LOGIN;
+    case IDC_IMPORTANT_ONLY_LABEL: return IDC_IMPORTANT_ONLY;
+    case IDC_WRITE_LOG_LABEL: return IDC_WRITE_LOG;
+    default: return 0;
+  }
+}
+
+void OnConnect() {
+  if (appState.runState != RUN_IDLE) return;
+  SaveSettings(&appState);
+  StartConnection(appState);
+}
+
+void OnCommand(HWND hwnd, WORD id, WORD code) {
   if (boxOpen) {
     RaiseReportBox();
     return;
   }
   const int32_t state = appState.runState;
-  if (id == IDC_CONNECT && state == RUN_IDLE) {
-    SaveSettings(&appState);
-    StartConnection(appState);
-  } else if (id == IDC_DISCONNECT && state == RUN_CONNECTED) {
-    KillTimer(hwnd, TIMER_AUTO_HIDE);
-    StopConnection();
-  } else if (id == IDC_CANCEL && state == RUN_CONNECTING) {
-    StopConnection();
+  if (int box = CheckBoxOfLabel(id)) {
+    // Every notification counts, so a double click clicks twice.
+    if (LabelActs(id)) PostMessageA(GetDlgItem(hwnd, box), BM_CLICK, 0, 0);
+    return;
+  }
+  switch (id) {
+    case IDC_CONNECT:
+      if (code == 0) OnConnect();
+      break;
+    case IDC_DISCONNECT:
+      if (code == 0 && state == RUN_CONNECTED) {
+        KillTimer(hwnd, TIMER_AUTO_HIDE);
+        StopConnection();
+        InvalidateRect(hwnd, nullptr, FALSE);
+      }
+      break;
+    case IDC_CANCEL:
+      if (code == 0 && state == RUN_CONNECTING) StopConnection();
+      InvalidateRect(hwnd, nullptr, FALSE);
+      break;
+    case IDC_ABOUT_PANEL:
+    case IDC_STATUS_PANEL:
+      HandleClick(id, appState.layout);
+      break;
+    case IDC_SERVICE:
+      if (code == CBN_SELCHANGE) {
+        const LRESULT selected = SendDlgItemMessageA(hwnd, IDC_SERVICE, CB_GETCURSEL, 0, 0);
+        if (selected >= 0) appState.serviceIndex = static_cast<uint16_t>(selected);
+      }
+      break;
+    case IDC_REGISTER:
+      OpenUrlResource(IDS_REGISTER);
+      break;
+    case IDC_SUPPORT:
+      OpenUrlResource(IDS_SUPPORT);
+      break;
+    case IDC_USER:
+    case IDC_PASSWORD:
+      if (code == EN_CHANGE) OnLoginFieldChange(hwnd, id);
+      break;
+    case IDC_SAVE_LOGIN:
+    case IDC_SAVE_PASSWORD:
+    case IDC_AUTORUN:
+    case IDC_AUTO_LOGIN:
+    case IDC_IMPORTANT_ONLY:
+    case IDC_WRITE_LOG:
+      if (code == BN_CLICKED) OnOptionClicked(hwnd, id);
+      break;
+    default:
+      break;  // IDOK and IDCANCEL from Enter and Escape do nothing
   }
 }
 
-void FillLoginForm(HWND dialog) {
-  SetDlgItemTextA(dialog, IDC_USER, appState.userName);
-  SetDlgItemTextA(dialog, IDC_PASSWORD, appState.password);
-  SendDlgItemMessageA(dialog, IDC_USER, EM_LIMITTEXT, 20, 0);
-  SendDlgItemMessageA(dialog, IDC_PASSWORD, EM_LIMITTEXT, 20, 0);
-  SendDlgItemMessageA(dialog, IDC_SERVICE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("上网加速"));
-  SendDlgItemMessageA(dialog, IDC_SERVICE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>("游戏加速"));
-  SendDlgItemMessageA(dialog, IDC_SERVICE, CB_SETCURSEL, appState.serviceIndex <= 1 ? appState.serviceIndex : 0, 0);
+void FillServiceList(HWND dialog) {
+  static const char* const kServices[] = {"上网加速", "游戏加速"};
+  for (int i = 0; i < 2; ++i) {
+    const LRESULT index =
+        SendDlgItemMessageA(dialog, IDC_SERVICE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kServices[i]));
+    if (index >= 0) SendDlgItemMessageA(dialog, IDC_SERVICE, CB_SETITEMDATA, index, i);
+  }
+  // A stored index outside the list leaves no service chosen rather than a wrong one.
+  SendDlgItemMessageA(dialog, IDC_SERVICE, CB_SETCURSEL, appState.serviceIndex <= 1 ? appState.serviceIndex : -1, 0);
 }
 
 INT_PTR OnInitDialog(HWND dialog) {
-  SetWindowIcons(appState.hInstance, dialog);
   ApplyLayout(dialog, appState.layout);
-  FillLoginForm(dialog);
+  SetWindowIcons(appState.hInstance, dialog);
   SkinSubclassControls(dialog);
+  FillServiceList(dialog);
   if (appState.autoLogin) StartNetWatch(OnNetworkChange, appState.redirectServer);
   return TRUE;
 }
@@ -119,38 +379,50 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
   switch (msg) {
     case WM_INITDIALOG:
       return OnInitDialog(hwnd);
-    case WM_SHOWWINDOW:
-      OnShowRequest(hwnd, wParam, 0);
-      return TRUE;
+    case WM_DESTROY:
+      if (appState.autoLogin) StopNetWatch();
+      PostQuitMessage(0);
+      return FALSE;
+    case WM_MOVE:
+      InvalidateRect(hwnd, nullptr, FALSE);
+      return FALSE;
     case WM_ERASEBKGND:
       return TRUE;  // the background picture covers the whole window
     case WM_PAINT:
       OnPaint(hwnd);
       return TRUE;
+    case WM_CLOSE:
+      HideWindow();  // the client lives on in the notification area
+      return TRUE;
+    case WM_SHOWWINDOW:
+      OnShowWindow(wParam);
+      return TRUE;
+    case WM_ACTIVATEAPP:
+      if (boxOpen) RaiseReportBox();
+      return FALSE;
+    case WM_SETCURSOR:
+      // Over a child, or off the painted areas, the default cursor handling applies.
+      if (reinterpret_cast<HWND>(wParam) != hwnd || !UpdateCursor(hwnd, appState.layout)) return FALSE;
+      SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, TRUE);
+      return TRUE;
     case WM_COMMAND:
-      OnCommand(hwnd, LOWORD(wParam));
+      OnCommand(hwnd, LOWORD(wParam), HIWORD(wParam));
       return TRUE;
     case WM_TIMER:
       OnTimer(hwnd, wParam);
       return TRUE;
+    case WM_CTLCOLORSTATIC:
+      PaintStatusValue(reinterpret_cast<HWND>(lParam), appState.layout);
+      return FALSE;
+    case WM_LBUTTONDOWN:
+      HandleClick(0, appState.layout);
+      return TRUE;
     case WMU_SHOW_VIEW:
-      OnShowView(hwnd);
+      ShowView(static_cast<int>(wParam));
       return TRUE;
     case WMU_AUTO_HIDE:
       OnAutoHideRequest(hwnd);
       return TRUE;
-    case WM_CLOSE:
-      // Closing hides: the client lives on in the notification area.
-      ShowWindow(hwnd, SW_HIDE);
-      appState.mainVisible = 0;
-      return TRUE;
-    case WM_DESTROY:
-      if (appState.autoLogin) StopNetWatch();
-      PostQuitMessage(0);
-      return TRUE;
-    case WM_CTLCOLORSTATIC:
-      PaintStatusValue(reinterpret_cast<HWND>(lParam), appState.layout);
-      return FALSE;
     default:
       return FALSE;
   }
@@ -170,12 +442,12 @@ DWORD WINAPI MainWindowThread(LPVOID) {
     DestroyWindow(hwnd);
     return 0;
   }
-  if (appState.mainVisible) {
-    ShowWindow(hwnd, SW_SHOW);
-    SetForegroundWindow(hwnd);
-  }
+  // The taskbar caption; the skin paints its own title.
+  SetWindowTextA(hwnd, kProductName);
+  if (appState.mainVisible) ShowWindow(hwnd, SW_SHOW);
+  // Pictures are decoded while the window already shows, then laid out for the state.
   SkinRegisterMainWindow(hwnd, appState.layout);
-  ApplyMainView(hwnd);
+  ShowView(VIEW_MAIN);
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
@@ -189,22 +461,19 @@ DWORD WINAPI MainWindowThread(LPVOID) {
 }
 
 void OpenMainWindow(HWND hwnd) {
-  if (boxOpen) {
-    RaiseReportBox();
-    return;
-  }
   if (!appState.mainCreated) {
     if (mainThread) return;  // already starting
     mainThread = CreateThread(nullptr, 0, MainWindowThread, nullptr, 0, nullptr);
     if (!mainThread) MsgBox(0x52020, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
     return;
   }
+  // Shown on its own thread, which lays out the main view and raises it (or the open box).
   PostMessageA(hwnd, WM_SHOWWINDOW, 1, 0);
 }
 
 // A window that does not exist yet lays itself out for the state when it is created.
 void ShowMainView() {
-  if (HWND hwnd = appState.hwndMain) PostMessageA(hwnd, WMU_SHOW_VIEW, 0, 0);
+  if (HWND hwnd = appState.hwndMain) PostMessageA(hwnd, WMU_SHOW_VIEW, VIEW_MAIN, 0);
 }
 
 void StartAutoHide() {

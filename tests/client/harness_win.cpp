@@ -119,7 +119,7 @@ bool ClientTest::WaitCallLog(const char* needle, DWORD timeoutMs) const {
 }
 
 HWND ClientTest::MainWindow(DWORD timeoutMs) {
-  return probe::WaitForWindowOfProcess(client_.dwProcessId, "#32770", "", timeoutMs);
+  return probe::WaitForWindowOfProcess(client_.dwProcessId, "#32770", "Lumora Zephal", timeoutMs);
 }
 
 probe::MessageBoxInfo ClientTest::AnswerBoxOf(DWORD pid, int button, DWORD timeoutMs) {
