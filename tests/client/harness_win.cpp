@@ -156,3 +156,15 @@ std::vector<std::string> LogLines(const std::string& log) {
   }
   return lines;
 }
+
+bool Xdotool(const std::string& args) {
+  std::string command = "Z:\\usr\\bin\\xdotool " + args;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  WaitForSingleObject(pi.hProcess, 5000);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return true;
+}

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "ui/skin_win.h"
 #include "ui/status_panel_win.h"
 #include "screen_win.h"
+#include "value_areas.h"
 
 namespace {
 
@@ -77,23 +77,9 @@ std::atomic<int32_t> coreState{0};
 void ZEPHAL_CDECL OnMessage(uint32_t, const char*) {}
 void ZEPHAL_CDECL OnStatus(int32_t state) { coreState = state; }
 
-struct ValueControl {
-  int id;
-  LayoutRect LayoutRecord::*rect;
-};
-constexpr ValueControl kValues[] = {
-    {IDC_ADDRESS, &LayoutRecord::addressValue},      {IDC_CONN_TIME, &LayoutRecord::timeValue},
-    {IDC_RECV_DATA, &LayoutRecord::receivedValue},   {IDC_RECV_RATE, &LayoutRecord::receiveRateValue},
-    {IDC_SENT_DATA, &LayoutRecord::sentValue},       {IDC_SENT_RATE, &LayoutRecord::sendRateValue},
-    {IDC_EXPIRY, &LayoutRecord::expiryValue},
-};
 // Placed as in the main window: the panel starts at x 100.
 constexpr LayoutRect kAboutPanel = {100, 78, 398, 176};
 
-// A control's area inside the window: the rate values run past its right edge.
-RECT Area(const LayoutRect& r) {
-  return {r.x, r.y, std::min(r.x + r.width, kMainWindowWidth), std::min(r.y + r.height, kMainWindowHeight)};
-}
 constexpr Rgb kWhite{255, 255, 255};
 // Pixels of `r` that are not the window's white background.
 int NotWhite(const Pixels& shot, const RECT& r) { return (r.right - r.left) * (r.bottom - r.top) - shot.Count(r, kWhite); }
@@ -109,7 +95,7 @@ class StatusPaintTest : public ::testing::Test {
     window_ = CreateWindowExA(WS_EX_TOPMOST, PanelParentClass(), "status paint test", WS_POPUP, Left(), Top(),
                               kMainWindowWidth, kMainWindowHeight, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(window_, nullptr);
-    for (const ValueControl& v : kValues) AddStatic(v.id, appState.layout->*v.rect);
+    for (const ValueArea& v : kValueAreas) AddStatic(v.id, appState.layout->*v.rect);
     about_ = AddStatic(IDC_ABOUT_PANEL, kAboutPanel);
     ShowWindow(about_, SW_HIDE);
     SkinSubclassControls(window_);
@@ -160,8 +146,8 @@ TEST_F(StatusPaintTest, ConnectedValuesAreDrawnInTheStatusColour) {
   Repaint();
   const Pixels shot = Shot();
   const Rgb ink = FromColorref(appState.layout->statusTextColor);
-  for (const ValueControl& v : kValues)
-    EXPECT_GT(shot.Count(Area(appState.layout->*v.rect), ink), 10) << "control " << v.id;
+  for (const ValueArea& v : kValueAreas)
+    EXPECT_GT(shot.Count(AreaInWindow(appState.layout->*v.rect), ink), 10) << "control " << v.id;
 }
 
 TEST_F(StatusPaintTest, OutsideTheConnectionEveryValueIsBare) {
@@ -170,8 +156,8 @@ TEST_F(StatusPaintTest, OutsideTheConnectionEveryValueIsBare) {
     appState.runState = state;
     Repaint();
     const Pixels shot = Shot();
-    for (const ValueControl& v : kValues)
-      EXPECT_EQ(NotWhite(shot, Area(appState.layout->*v.rect)), 0) << "state " << state << ", control " << v.id;
+    for (const ValueArea& v : kValueAreas)
+      EXPECT_EQ(NotWhite(shot, AreaInWindow(appState.layout->*v.rect)), 0) << "state " << state << ", control " << v.id;
   }
 }
 
@@ -197,9 +183,9 @@ TEST_F(StatusPaintTest, AGoneSiblingLeavesTheOthersDrawn) {
   Repaint();
   const Pixels shot = Shot();
   const Rgb ink = FromColorref(appState.layout->statusTextColor);
-  EXPECT_GT(shot.Count(Area(appState.layout->sentValue), ink), 10);
-  EXPECT_GT(shot.Count(Area(appState.layout->timeValue), ink), 10);
-  EXPECT_EQ(NotWhite(shot, Area(appState.layout->receivedValue)), 0);
+  EXPECT_GT(shot.Count(AreaInWindow(appState.layout->sentValue), ink), 10);
+  EXPECT_GT(shot.Count(AreaInWindow(appState.layout->timeValue), ink), 10);
+  EXPECT_EQ(NotWhite(shot, AreaInWindow(appState.layout->receivedValue)), 0);
 }
 
 TEST_F(StatusPaintTest, NoFontOrDcOutlivesAPaintOnAnyPath) {

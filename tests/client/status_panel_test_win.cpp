@@ -8,6 +8,7 @@
 #include "harness_win.h"
 #include "probe_win.h"
 #include "screen_win.h"
+#include "value_areas.h"
 #include "ui/control_ids.h"
 #include "ui/layout.h"
 
@@ -23,21 +24,7 @@ LayoutRecord BuiltInLayout() {
   return layout;
 }
 
-struct ValueArea {
-  int id;
-  LayoutRect LayoutRecord::*rect;
-};
-constexpr ValueArea kValues[] = {
-    {IDC_ADDRESS, &LayoutRecord::addressValue},    {IDC_CONN_TIME, &LayoutRecord::timeValue},
-    {IDC_RECV_DATA, &LayoutRecord::receivedValue}, {IDC_RECV_RATE, &LayoutRecord::receiveRateValue},
-    {IDC_SENT_DATA, &LayoutRecord::sentValue},     {IDC_SENT_RATE, &LayoutRecord::sendRateValue},
-    {IDC_EXPIRY, &LayoutRecord::expiryValue},
-};
 
-// A control's area inside the window: the rate values run past its right edge.
-RECT Area(const LayoutRect& r) {
-  return {r.x, r.y, std::min(r.x + r.width, kMainWindowWidth), std::min(r.y + r.height, kMainWindowHeight)};
-}
 
 // The main window's background picture as the client's decoder renders it.
 Pixels Background() {
@@ -56,16 +43,7 @@ Pixels WindowShot(HWND window) {
 bool XClick(HWND window, int x, int y) {
   RECT r{};
   GetWindowRect(window, &r);
-  char command[160];
-  std::snprintf(command, sizeof command, "Z:\\usr\\bin\\xdotool mousemove %ld %ld click 1", r.left + x, r.top + y);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  WaitForSingleObject(pi.hProcess, 5000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  return true;
+  return Xdotool("mousemove " + std::to_string(r.left + x) + " " + std::to_string(r.top + y) + " click 1");
 }
 
 bool WaitControlShown(HWND dialog, int id, DWORD timeoutMs = 5000) {
@@ -129,16 +107,16 @@ TEST_F(StatusPanelTest, ConnectedFiguresArePaintedAndDisconnectingLeavesThemBare
   ASSERT_NE(main, nullptr) << Log();
   Sleep(1500);  // a refresh or two; the window hides itself 5 s after connecting
   const Pixels connected = WindowShot(main);
-  for (const ValueArea& v : kValues)
-    EXPECT_GT(connected.Differing(background, Area(layout_.*v.rect), 40), 20) << "connected, control " << v.id;
+  for (const ValueArea& v : kValueAreas)
+    EXPECT_GT(connected.Differing(background, AreaInWindow(layout_.*v.rect), 40), 20) << "connected, control " << v.id;
 
   PostMessageA(main, WM_COMMAND, IDC_DISCONNECT, 0);
   ASSERT_TRUE(WaitLog("CORE: status 4"));
   Sleep(1500);  // the refresh would have come by now
   ASSERT_TRUE(IsWindowVisible(main));
   const Pixels disconnecting = WindowShot(main);
-  for (const ValueArea& v : kValues)
-    EXPECT_EQ(disconnecting.Differing(background, Area(layout_.*v.rect), 24), 0) << "disconnecting, control " << v.id;
+  for (const ValueArea& v : kValueAreas)
+    EXPECT_EQ(disconnecting.Differing(background, AreaInWindow(layout_.*v.rect), 24), 0) << "disconnecting, control " << v.id;
 }
 
 TEST_F(StatusPanelTest, DebugLogCarriesTheCoreFiguresOncePerRefresh) {

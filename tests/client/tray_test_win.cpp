@@ -178,19 +178,8 @@ TEST_F(TrayTest, MenuExitWhileConnectedAsksAndNoChangesNothing) {
 }
 
 // Moves the X pointer for real: explorer's tray icon only sees X motion events,
-// not a SetCursorPos. Wine starts the Linux program directly.
-bool XPointerTo(int x, int y) {
-  char command[128];
-  std::snprintf(command, sizeof command, "Z:\\usr\\bin\\xdotool mousemove %d %d", x, y);
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  WaitForSingleObject(pi.hProcess, 5000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  return true;
-}
+// not a SetCursorPos.
+bool XPointerTo(int x, int y) { return Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y)); }
 
 // The tooltip as the shell shows it: hovering the icon makes explorer show its
 // tooltips_class32 window with the text the client handed over.
