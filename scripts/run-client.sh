@@ -49,11 +49,25 @@ wine_run "$bin/zephal_probe.exe" wait --class Zephal_Acc --timeout 20000 </dev/n
 sleep 2
 import -window root "$root/build/client-screenshot.png"
 echo "screenshot: build/client-screenshot.png"
-# The main window alone: the 500x300 top-level X window.
+
+# The main window alone, in each view: the 500x300 top-level X window.
 geometry=$(xwininfo -root -tree | grep -oE '500x300\+[0-9]+\+[0-9]+' | head -n 1 || true)
 if [ -n "$geometry" ]; then
-  convert "$root/build/client-screenshot.png" -crop "$geometry" +repage "$root/build/main-window.png"
-  echo "main window: build/main-window.png"
+  left=$(echo "$geometry" | cut -d+ -f2)
+  top=$(echo "$geometry" | cut -d+ -f3)
+  shoot() {
+    import -window root -crop "$geometry" +repage "$root/build/main-window-$1.png"
+    echo "main window, $1: build/main-window-$1.png"
+  }
+  click() { xdotool mousemove $((left + $1)) $((top + $2)) click 1; sleep 0.8; }
+  command() { wine_run "$bin/zephal_probe.exe" command --class '#32770' --title 'Lumora Zephal' "$1" </dev/null >/dev/null; }
+  shoot idle
+  click 111 48 && shoot settings   # the settings icon
+  click 152 48 && shoot about      # the view icon
+  click 72 48                      # back to the login form
+  command 1610 && sleep 0.5 && shoot connecting
+  sleep 3 && shoot connected       # before the window hides itself after 5 s
+  command 1611 && sleep 1.5
 fi
 wine_run "$bin/zephal_probe.exe" post --class Zephal_Acc 0x10 0 0 </dev/null >/dev/null || true
 wait "$client" || true

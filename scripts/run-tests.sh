@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test: the portable tests natively, then the Windows build's tests
 # (portable, Win32 layer and the real program) under Wine on one Xvfb display.
-# Also builds the 32-bit release configuration, which cannot run here.
+# Also builds the 32-bit release configuration and its setup program, which
+# cannot run here, and checks that two such builds are byte-identical.
 # On a fresh Debian machine, as root: bash scripts/run-tests.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,11 +14,17 @@ echo "== native build and tests"
 scripts/build.sh native -DZEPHAL_WERROR=ON
 (cd build/native && ctest --output-on-failure -j2)
 
-echo "== 32-bit Windows release build (compile and link only)"
+echo "== 32-bit Windows release build and setup program (compile and link only)"
 scripts/build.sh win32 -DZEPHAL_WERROR=ON -DZEPHAL_TESTS=OFF
+cmake --build build/win32 --target installer
+ls -l build/win32/bin/lumora_zephal.exe build/win32/LumoraZephal-*-x86-setup.exe
 
-echo "== 64-bit Windows build"
+echo "== 32-bit release build reproducible from clean trees"
+bash scripts/check-reproducible.sh
+
+echo "== 64-bit Windows build and setup program"
 scripts/build.sh win64 -DZEPHAL_WERROR=ON
+cmake --build build/win64 --target installer
 
 # One display and one Wine session for every Windows-side test.
 export ZEPHAL_WINEPREFIX="$root/build/wineprefix"

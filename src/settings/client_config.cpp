@@ -26,6 +26,19 @@ std::array<uint8_t, kTextFieldSize> EncodeTextField(const char* buffer) {
   return field;
 }
 
+std::vector<uint8_t> NewInstallationValue() {
+  std::vector<uint8_t> value(kSize, 0);
+  const char empty[kTextFieldSize] = {};
+  const ConfigFlags flags{true, false, false, false, false, false};
+  value[kConfigByteOffset] = EncodeConfigByte(flags);
+  for (size_t offset : {kUserNameOffset, kPasswordOffset, kRedirectServerOffset}) {
+    const std::array<uint8_t, kTextFieldSize> field = EncodeTextField(empty);
+    PatchField(value, offset, field.data(), field.size());
+  }
+  value[kServiceIndexOffset] = 0;
+  return value;
+}
+
 bool ReadField(const std::vector<uint8_t>& value, size_t offset, uint8_t* out, size_t count) {
   if (!IsValidSize(value.size()) || offset > value.size() || count > value.size() - offset) return false;
   std::memcpy(out, value.data() + offset, count);

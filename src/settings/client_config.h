@@ -45,6 +45,11 @@ void DecodeTextField(const uint8_t* field, char* out);
 // Scrambles the first 20 bytes of a text buffer (text, terminator and what follows).
 std::array<uint8_t, kTextFieldSize> EncodeTextField(const char* buffer);
 
+// The value a new installation starts with (the setup program writes these
+// bytes): the user name remembered, every other option off, service 0, no
+// redirect server so the built-in one applies, no library version yet.
+std::vector<uint8_t> NewInstallationValue();
+
 // A value usable as "cert": anything shorter would make field reads run past its end.
 inline bool IsValidSize(size_t size) { return size >= kSize; }
 

@@ -122,6 +122,7 @@ int SaveSettings(AppState* s) {
       MsgBox(kRegReport, "REG: Set username failed.");
     if (s->rememberPassword && !WriteTextField(key, cc::kPasswordOffset, s->password))
       MsgBox(kRegReport, "REG: Set password failed.");
+    MsgBox(0x10004, "REG: settings saved (options 0x%02X)", config);
   }
   RegClose(key);
   return 1;

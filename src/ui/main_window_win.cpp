@@ -97,10 +97,11 @@ void ShowView(int view) {
   HWND hwnd = appState.hwndMain;
   if (!hwnd || !appState.mainVisible) return;
   const int32_t state = appState.runState;
-  MsgBox(0x10004, "VIEW: view %d for state %d", view, static_cast<int>(state));
   CoreQueryRecord query{};
   if (ViewNeedsStatus(view, state)) Zephal_Get_QueryData(&query);
   ApplyFace(hwnd, ViewFaceFor(view, state, query.status, appState.serviceIndex, appState.rememberUser != 0));
+  // Logged once laid out, so whoever reads the log sees the view in place.
+  MsgBox(0x10004, "VIEW: view %d for state %d", view, static_cast<int>(state));
 
   InvalidateRect(hwnd, nullptr, FALSE);
   inShowView = true;

@@ -10,16 +10,6 @@ namespace {
 
 namespace cc = client_config;
 
-// The bytes of the first "<call> record=<hex>" line of the call log.
-std::vector<uint8_t> RecordBytes(const std::string& log, const std::string& call) {
-  const size_t at = log.find(call + " record=");
-  if (at == std::string::npos) return {};
-  std::vector<uint8_t> bytes;
-  for (size_t i = at + call.size() + 8; i + 1 < log.size() && std::isxdigit(static_cast<unsigned char>(log[i])); i += 2)
-    bytes.push_back(static_cast<uint8_t>(std::stoi(log.substr(i, 2), nullptr, 16)));
-  return bytes;
-}
-
 std::string Text(const std::vector<uint8_t>& bytes, size_t offset, size_t count) {
   if (bytes.size() < offset + count) return "<short>";
   return std::string(bytes.begin() + offset, bytes.begin() + offset + count);

@@ -1,5 +1,7 @@
 #include "harness_win.h"
 
+#include <cctype>
+
 #include "probe_win.h"
 
 namespace {
@@ -157,14 +159,11 @@ std::vector<std::string> LogLines(const std::string& log) {
   return lines;
 }
 
-bool Xdotool(const std::string& args) {
-  std::string command = "Z:\\usr\\bin\\xdotool " + args;
-  STARTUPINFOA si{};
-  si.cb = sizeof si;
-  PROCESS_INFORMATION pi{};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  WaitForSingleObject(pi.hProcess, 5000);
-  CloseHandle(pi.hProcess);
-  CloseHandle(pi.hThread);
-  return true;
+std::vector<uint8_t> RecordBytes(const std::string& log, const std::string& call) {
+  const size_t at = log.find(call + " record=");
+  if (at == std::string::npos) return {};
+  std::vector<uint8_t> bytes;
+  for (size_t i = at + call.size() + 8; i + 1 < log.size() && std::isxdigit(static_cast<unsigned char>(log[i])); i += 2)
+    bytes.push_back(static_cast<uint8_t>(std::stoi(log.substr(i, 2), nullptr, 16)));
+  return bytes;
 }

@@ -57,7 +57,5 @@ class ClientTest : public ::testing::Test {
 
 // Windows-style lines of a log, without their CR LF.
 std::vector<std::string> LogLines(const std::string& log);
-
-// Runs the Linux xdotool with `args` (real X pointer input; Wine starts Linux
-// programs directly) and waits for it; false when it cannot be started.
-bool Xdotool(const std::string& args);
+// The bytes of the record the core logged for the first `call` (e.g. "Zephal_Start").
+std::vector<uint8_t> RecordBytes(const std::string& callLog, const std::string& call);

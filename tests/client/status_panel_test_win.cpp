@@ -5,6 +5,7 @@
 #include <map>
 #include <regex>
 
+#include "desktop_win.h"
 #include "harness_win.h"
 #include "probe_win.h"
 #include "screen_win.h"
@@ -43,7 +44,7 @@ Pixels WindowShot(HWND window) {
 bool XClick(HWND window, int x, int y) {
   RECT r{};
   GetWindowRect(window, &r);
-  return Xdotool("mousemove " + std::to_string(r.left + x) + " " + std::to_string(r.top + y) + " click 1");
+  return desktop::ClickAt(r.left + x, r.top + y);
 }
 
 bool WaitControlShown(HWND dialog, int id, DWORD timeoutMs = 5000) {

@@ -4,6 +4,7 @@
 // the shell at verbose level, which is what the tooltip checks read.
 #include <regex>
 
+#include "desktop_win.h"
 #include "harness_win.h"
 #include "probe_win.h"
 #include "settings/client_config.h"
@@ -177,10 +178,6 @@ TEST_F(TrayTest, MenuExitWhileConnectedAsksAndNoChangesNothing) {
   EXPECT_EQ(WineTrayIcons(), 1);
 }
 
-// Moves the X pointer for real: explorer's tray icon only sees X motion events,
-// not a SetCursorPos.
-bool XPointerTo(int x, int y) { return Xdotool("mousemove " + std::to_string(x) + " " + std::to_string(y)); }
-
 // The tooltip as the shell shows it: hovering the icon makes explorer show its
 // tooltips_class32 window with the text the client handed over.
 std::string HoverTooltip() {
@@ -192,7 +189,7 @@ std::string HoverTooltip() {
   RECT rc;
   GetWindowRect(icon, &rc);
   // Arrive from outside the icon, then rest on it until the hover delay has passed.
-  if (!XPointerTo(rc.right + 40, rc.bottom + 40) || !XPointerTo(rc.left + 3, rc.top + 3)) return "<no xdotool>";
+  if (!desktop::PointerTo(rc.right + 40, rc.bottom + 40) || !desktop::PointerTo(rc.left + 3, rc.top + 3)) return "<no xdotool>";
   for (int i = 0; i < 60; ++i, Sleep(100)) {
     HWND shown = nullptr;
     while ((shown = FindWindowExA(nullptr, shown, "tooltips_class32", nullptr)))

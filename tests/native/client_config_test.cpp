@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "settings/run_entry.h"
 
@@ -119,4 +122,37 @@ TEST(RunEntry, PathThatDoesNotFitIsRefusedNotCut) {
   // The quotes count too.
   const std::string blank = "C:\\" + std::string(236, 'a') + " \\";
   EXPECT_FALSE(BuildRunEntry(blank, &entry));
+}
+
+TEST(ClientConfig, NewInstallationRemembersOnlyTheUserAndNamesNoServer) {
+  const std::vector<uint8_t> value = cc::NewInstallationValue();
+  ASSERT_EQ(value.size(), cc::kSize);
+  const cc::ConfigFlags f = cc::DecodeConfigByte(value[cc::kConfigByteOffset]);
+  EXPECT_TRUE(f.rememberUser);
+  EXPECT_FALSE(f.rememberPassword || f.autoRun || f.autoLogin || f.importantOnly || f.writeLog);
+  char server[cc::kTextBufferSize];
+  cc::DecodeTextField(&value[cc::kRedirectServerOffset], server);
+  EXPECT_STREQ(server, "");
+  EXPECT_EQ(value[cc::kServiceIndexOffset], 0);
+}
+
+// The setup program writes "cert" from a hex text of its own; it must be
+// exactly the encoding of the new installation's settings.
+TEST(ClientConfig, SetupProgramWritesTheNewInstallationValue) {
+  std::FILE* f = std::fopen(ZEPHAL_SOURCE_DIR "/installer/default_cert.nsh", "rb");
+  ASSERT_NE(f, nullptr);
+  std::string text;
+  char buf[512];
+  for (size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, n);
+  std::fclose(f);
+  const std::string head = "!define DEFAULT_CERT \"";
+  const size_t start = text.find(head);
+  ASSERT_NE(start, std::string::npos);
+  const size_t end = text.find('"', start + head.size());
+  ASSERT_NE(end, std::string::npos);
+  const std::string hex = text.substr(start + head.size(), end - start - head.size());
+  std::vector<uint8_t> bytes;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(static_cast<uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+  EXPECT_EQ(hex.size(), 2 * cc::kSize);
+  EXPECT_EQ(bytes, cc::NewInstallationValue());
 }

@@ -22,7 +22,7 @@ const DWORD kDefaultTimeoutMs = 5000;
 
 const char kUsageText[] =
     "usage: zephal_probe <command> [options]\n"
-    "  wait     --class C --title T [--timeout MS]\n"
+    "  wait     --class C --title T [--visible] [--timeout MS]\n"
     "  controls --class C --title T | --hwnd H\n"
     "  msgbox   --pid P | --caption T [--press ID | --press-text PREFIX] [--timeout MS]\n"
     "  post     --class C [--title T] | --hwnd H  MSG WPARAM LPARAM\n"
@@ -41,6 +41,7 @@ struct Args {
     bool hasPid = false;
     DWORD pid = 0;
     bool hasPress = false;
+    bool visible = false;
     int press = 0;
     DWORD timeoutMs = kDefaultTimeoutMs;
     std::vector<const char*> positional;
@@ -67,6 +68,10 @@ bool ParseArgs(int argc, char** argv, Args* a) {
         const char* arg = argv[i];
         if (std::strncmp(arg, "--", 2) != 0) {
             a->positional.push_back(arg);
+            continue;
+        }
+        if (!std::strcmp(arg, "--visible")) {
+            a->visible = true;
             continue;
         }
         if (i + 1 >= argc) return false;
@@ -133,6 +138,8 @@ int CmdWait(const Args& a) {
     if (!NeedsWindow(a) || !a.positional.empty()) return kUsage;
     HWND hwnd = FindTarget(a);
     if (!hwnd) return kNotFound;
+    // The window may exist a moment before it is shown.
+    if (a.visible && !probe::WaitForWindowVisible(hwnd, a.timeoutMs)) return kNotFound;
     PrintLine(HexHwnd(hwnd));
     return kOk;
 }

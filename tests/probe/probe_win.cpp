@@ -87,6 +87,15 @@ HWND WaitForWindowOfProcess(DWORD pid, const char* cls, const char* title,
     }
 }
 
+bool WaitForWindowVisible(HWND hwnd, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (IsWindowVisible(hwnd)) return true;
+        if (!IsWindow(hwnd) || Expired(start, timeoutMs)) return false;
+        Sleep(kPollMs);
+    }
+}
+
 bool WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {

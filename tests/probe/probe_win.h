@@ -18,6 +18,9 @@ HWND WaitForWindow(const char* cls, const char* title, DWORD timeoutMs);
 HWND WaitForWindowOfProcess(DWORD pid, const char* cls, const char* title,
                             DWORD timeoutMs);
 
+// True once hwnd is shown (IsWindowVisible).
+bool WaitForWindowVisible(HWND hwnd, DWORD timeoutMs);
+
 // True once hwnd is no longer a window.
 bool WaitForWindowGone(HWND hwnd, DWORD timeoutMs);
 

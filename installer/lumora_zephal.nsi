@@ -1,0 +1,197 @@
+; Setup program of Lumora Zephal: puts the client, the core library and the
+; updater in place, creates the settings key the client needs before its first
+; start, adds the shortcuts and an uninstaller that leaves nothing behind.
+; Built by the "installer" target:
+;   makensis -INPUTCHARSET UTF8 -DARCH=x86|x64 -DVERSION=1.7.2.58 -DBINDIR=<programs>
+;            -DCOREDLL=<Zephal_Core.dll> -DOUTFILE=<setup.exe> -DICON=<app.ico> lumora_zephal.nsi
+; The setup program has the bitness of the client it installs, so its registry
+; view (32-bit on 64-bit Windows for x86) is the one that client reads.
+
+Unicode true
+!if "${ARCH}" == "x64"
+  Target amd64-unicode
+  !define PROGRAMS_DIR "$PROGRAMFILES64"
+!else
+  Target x86-unicode
+  !define PROGRAMS_DIR "$PROGRAMFILES"
+!endif
+
+!include "MUI2.nsh"
+!include "LogicLib.nsh"
+!include "default_cert.nsh"
+
+!define PRODUCT "Lumora Zephal"
+!define PUBLISHER "Lumora"
+!define SETTINGS_KEY "Software\ZEPHAL\KAVRO"
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumora Zephal"
+!define CLIENT "lumora_zephal.exe"
+!define CERT_SIZE 126
+
+Name "${PRODUCT}"
+OutFile "${OUTFILE}"
+InstallDir "${PROGRAMS_DIR}\${PRODUCT}"
+RequestExecutionLevel admin
+ManifestDPIAware true
+SetCompressor /SOLID lzma
+; No file times in the setup program: the same build gives the same bytes.
+SetDateSave off
+BrandingText "${PRODUCT} ${VERSION}"
+
+!define MUI_ICON "${ICON}"
+!define MUI_UNICON "${ICON}"
+!define MUI_ABORTWARNING
+!insertmacro MUI_PAGE_DIRECTORY
+!insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN "$INSTDIR\${CLIENT}"
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "SimpChinese"
+
+VIProductVersion "${VERSION}"
+VIFileVersion "${VERSION}"
+VIAddVersionKey "ProductName" "${PRODUCT}"
+VIAddVersionKey "CompanyName" "${PUBLISHER}"
+VIAddVersionKey "FileDescription" "${PRODUCT} setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "Copyright (C) ${PUBLISHER}"
+
+; Ends the process owning window $R0 by posting it message $R1 with wParam $R2
+; and waiting up to 15 s for the process to end. $R3 = 1 when it ended.
+; Closing the window is not enough: the files stay in use until the process
+; is gone, and the client saves its settings on the way out.
+!macro END_WINDOW_OWNER un
+Function ${un}EndWindowOwner
+  StrCpy $R3 0
+  System::Call 'user32::GetWindowThreadProcessId(p $R0, *i .r4) i'
+  System::Call 'kernel32::OpenProcess(i 0x00100000, i 0, i r4) p .r5'
+  System::Call 'user32::PostMessage(p $R0, i $R1, p $R2, p 0) i'
+  ${If} $5 != 0
+    System::Call 'kernel32::WaitForSingleObject(p r5, i 15000) i .r6'
+    System::Call 'kernel32::CloseHandle(p r5)'
+    ${If} $6 == 0
+      StrCpy $R3 1
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+; A running updater or client would keep the files in use. The updater closes
+; on WM_CLOSE; the client is asked through its tray menu's exit command (220),
+; which saves its settings and ends it (asking the user first only while a
+; connection is up). If it is still running, the user may retry or give up;
+; a silent run gives up and changes nothing.
+Function ${un}CloseRunning
+  FindWindow $R0 "ZephalUpdater" "Zephal Acc Updater"
+  ${If} $R0 != 0
+    StrCpy $R1 0x10
+    StrCpy $R2 0
+    Call ${un}EndWindowOwner
+  ${EndIf}
+  retry:
+  FindWindow $R0 "Zephal_Acc"
+  ${If} $R0 != 0
+    StrCpy $R1 0x111
+    StrCpy $R2 220
+    Call ${un}EndWindowOwner
+    ${If} $R3 != 1
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} 仍在运行，请先退出它，再点“重试”。" /SD IDCANCEL IDRETRY retry
+      SetErrorLevel 3
+      Abort "${PRODUCT} 仍在运行。"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+!macroend
+!insertmacro END_WINDOW_OWNER ""
+!insertmacro END_WINDOW_OWNER "un."
+
+; Writes the default "cert" unless a usable one is there already, so that a
+; reinstallation keeps the user's saved login and options.
+Function WriteCertUnlessPresent
+  StrCpy $3 0
+  ; HKEY_LOCAL_MACHINE, sign-extended as the system defines it; KEY_QUERY_VALUE.
+  System::Call 'advapi32::RegOpenKeyExW(p -2147483646, w "${SETTINGS_KEY}", i 0, i 1, *p .r0) i .r1'
+  ${If} $1 == 0
+    System::Call 'advapi32::RegQueryValueExW(p r0, w "cert", p 0, *i .r2, p 0, *i .r3) i .r1'
+    System::Call 'advapi32::RegCloseKey(p r0)'
+    ; REG_BINARY (3) of at least the full size is the client's own value.
+    ${If} $1 == 0
+    ${AndIf} $2 == 3
+    ${AndIf} $3 >= ${CERT_SIZE}
+      Return
+    ${EndIf}
+  ${EndIf}
+  WriteRegBin HKLM "${SETTINGS_KEY}" "cert" "${DEFAULT_CERT}"
+FunctionEnd
+
+Section "${PRODUCT}" SecMain
+  SectionIn RO
+  Call CloseRunning
+
+  SetOutPath "$INSTDIR"
+  File "${BINDIR}/${CLIENT}"
+  File "/oname=Zephal_Core.dll" "${COREDLL}"
+  File "${BINDIR}/updater.exe"
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+
+  ; The settings key: the installation directory ending in a backslash as its
+  ; default value (a drive root already ends in one), and "cert".
+  StrCpy $0 "$INSTDIR" "" -1
+  ${If} $0 == "\"
+    StrCpy $0 "$INSTDIR"
+  ${Else}
+    StrCpy $0 "$INSTDIR\"
+  ${EndIf}
+  ClearErrors
+  WriteRegStr HKLM "${SETTINGS_KEY}" "" "$0"
+  Call WriteCertUnlessPresent
+  ${If} ${Errors}
+    MessageBox MB_OK|MB_ICONSTOP "无法写入设置注册表项 HKLM\${SETTINGS_KEY}。" /SD IDOK
+    SetErrorLevel 4
+    Abort "无法写入设置注册表项。"
+  ${EndIf}
+
+  SetShellVarContext all
+  CreateDirectory "$SMPROGRAMS\${PRODUCT}"
+  CreateShortCut "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk" "$INSTDIR\${CLIENT}"
+  CreateShortCut "$SMPROGRAMS\${PRODUCT}\卸载 ${PRODUCT}.lnk" "$INSTDIR\uninstall.exe"
+  CreateShortCut "$DESKTOP\${PRODUCT}.lnk" "$INSTDIR\${CLIENT}"
+
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\${CLIENT},0"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Uninstall"
+  Call un.CloseRunning
+
+  ; Our programs and the files they write beside themselves. The directory goes
+  ; only when nothing else is left in it.
+  Delete "$INSTDIR\${CLIENT}"
+  Delete "$INSTDIR\Zephal_Core.dll"
+  Delete "$INSTDIR\updater.exe"
+  Delete "$INSTDIR\_updater.exe"
+  Delete "$INSTDIR\lumora_zephal.log"
+  Delete "$INSTDIR\updater.log"
+  Delete "$INSTDIR\core-calls.log"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+
+  SetShellVarContext all
+  Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"
+  Delete "$SMPROGRAMS\${PRODUCT}\卸载 ${PRODUCT}.lnk"
+  RMDir "$SMPROGRAMS\${PRODUCT}"
+  Delete "$DESKTOP\${PRODUCT}.lnk"
+
+  DeleteRegValue HKLM "${RUN_KEY}" "ZephalAcc"
+  DeleteRegKey HKLM "${SETTINGS_KEY}"
+  DeleteRegKey /ifempty HKLM "Software\ZEPHAL"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+SectionEnd

@@ -1,0 +1,72 @@
+#include "desktop_win.h"
+
+#include <cstdio>
+#include <sstream>
+
+#include "install_win.h"
+
+#ifndef ZEPHAL_SOURCE_DIR
+#error "ZEPHAL_SOURCE_DIR must name the source tree, for tests/wine/capture-url.sh"
+#endif
+
+namespace desktop {
+namespace {
+
+// The capture script writes beside the Wine prefix, which every Wine process knows.
+std::string UrlLog() {
+  char prefix[MAX_PATH] = "";
+  if (!GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix)) return "";
+  return std::string("Z:") + prefix + "/zephal-urls.log";
+}
+
+}  // namespace
+
+bool XDoTool(const std::string& args) {
+  std::string command = "Z:\\usr\\bin\\xdotool " + args;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
+  WaitForSingleObject(pi.hProcess, 5000);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return true;
+}
+
+bool PointerTo(int x, int y) { return XDoTool("mousemove " + std::to_string(x) + " " + std::to_string(y)); }
+
+bool ClickAt(int x, int y) {
+  return XDoTool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+}
+
+bool CaptureBrowser() {
+  const std::string log = UrlLog();
+  if (log.empty()) return false;
+  DeleteFileA(log.c_str());
+  const std::string script = ZEPHAL_SOURCE_DIR "/tests/wine/capture-url.sh";
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\WineBrowser", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return false;
+  const LONG r = RegSetValueExA(key, "Browsers", 0, REG_SZ, reinterpret_cast<const BYTE*>(script.c_str()),
+                                static_cast<DWORD>(script.size() + 1));
+  RegCloseKey(key);
+  return r == ERROR_SUCCESS;
+}
+
+std::vector<std::string> CapturedUrls() {
+  std::vector<std::string> urls;
+  std::istringstream in(install::ReadFile(UrlLog()));
+  for (std::string line; std::getline(in, line);)
+    if (!line.empty()) urls.push_back(line);
+  return urls;
+}
+
+bool WaitUrls(size_t count, DWORD timeoutMs) {
+  for (DWORD waited = 0;; waited += 50, Sleep(50)) {
+    if (CapturedUrls().size() >= count) return true;
+    if (waited >= timeoutMs) return false;
+  }
+}
+
+}  // namespace desktop

@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# The 64-bit setup program under Wine, on a prefix that has never seen the
+# client: silent install (files, settings key, 126-byte "cert", shortcuts,
+# uninstall entry), the installed client's first start with nothing else set
+# up, a second start that hands over, and a silent uninstall with the client
+# running that leaves nothing behind.
+#   installer_test.sh SETUP.exe BINDIR PREFIX
+# BINDIR holds the programs the setup was packed from and zephal_probe.exe.
+set -uo pipefail
+setup=$1 bin=$2 prefix=$3
+here=$(cd "$(dirname "$0")" && pwd)
+src=$(cd "$here/../.." && pwd)
+export WINEPREFIX="$prefix" ZEPHAL_WINEPREFIX="$prefix"
+# The shortcuts stay inside the prefix: no menu entries on the Linux side.
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
+
+run() { "$src/tests/wine/wine-run.sh" "$@" </dev/null; }
+probe() { run "$bin/zephal_probe.exe" "$@" >/dev/null 2>&1; }
+fail() { echo "FAIL: $*"; exit 1; }
+ok() { echo "ok: $*"; }
+reg_value() {  # KEY NAME: the data of one value ("" = the default value), or nothing
+  local sel=(/v "$2"); [ -z "$2" ] && sel=(/ve)
+  run reg query "$1" "${sel[@]}" 2>/dev/null | tr -d '\r' | LC_ALL=C sed -n 's/^ *[^ ].*  *REG_[A-Z_]*  *//p'
+}
+has_key() { run reg query "$1" >/dev/null 2>&1; }
+
+# A display of its own: this prefix's explorer shows a second system tray,
+# which must not cover the one the other tests read.
+. "$src/scripts/xvfb.sh"
+start_xvfb 1024x768x24 || fail "no Xvfb"
+client_pid=
+cleanup() {
+  [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null
+  wineserver -k >/dev/null 2>&1
+  kill "$XVFB_PID" >/dev/null 2>&1
+}
+trap cleanup EXIT
+
+[ -f "$setup" ] || fail "no setup program $setup: build the installer target first"
+wineserver -k >/dev/null 2>&1
+rm -rf "$prefix" "$prefix.lock"
+
+dir_win='C:\Program Files\Lumora Zephal\'
+dir="$prefix/drive_c/Program Files/Lumora Zephal"
+key='HKLM\Software\ZEPHAL\KAVRO'
+run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumora Zephal'
+
+echo "== silent install"
+run "$setup" /S >/dev/null 2>&1
+rc=$?
+[ "$rc" = 0 ] || fail "setup /S ended with $rc"
+for f in lumora_zephal.exe Zephal_Core.dll updater.exe; do
+  cmp -s "$bin/$f" "$dir/$f" || fail "$f is not installed as built"
+done
+[ -f "$dir/uninstall.exe" ] || fail "no uninstall.exe"
+ok "the three programs and uninstall.exe are in $dir_win"
+
+[ "$(reg_value "$key" "")" = "$dir_win" ] || fail "default value of the key: '$(reg_value "$key" "")'"
+cert=$(reg_value "$key" cert | tr 'A-F' 'a-f')
+expected=$(sed -n 's/^!define DEFAULT_CERT "\([0-9A-Fa-f]*\)"$/\1/p' "$src/installer/default_cert.nsh" | tr 'A-F' 'a-f')
+[ "${#cert}" = 252 ] || fail "cert has $(( ${#cert} / 2 )) bytes, not 126"
+[ "$cert" = "$expected" ] || fail "cert is $cert"
+ok "settings key: default value $dir_win, 126-byte cert of a new installation"
+
+[ "$(reg_value "$uninstall_key" QuietUninstallString)" = "\"${dir_win}uninstall.exe\" /S" ] ||
+  fail "no uninstall entry in Add/Remove Programs"
+ok "uninstall entry"
+
+mapfile -t links < <(cd "$prefix/drive_c" && find . -name '*.lnk' -path '*Lumora Zephal*' | sort)
+start_menu="ProgramData/Microsoft/Windows/Start Menu/Programs/Lumora Zephal"
+[ -f "$prefix/drive_c/$start_menu/Lumora Zephal.lnk" ] || fail "no Start-menu shortcut: ${links[*]}"
+[ -f "$prefix/drive_c/users/Public/Desktop/Lumora Zephal.lnk" ] || fail "no desktop shortcut: ${links[*]}"
+ok "shortcuts: ${links[*]}"
+
+echo "== resources of the installed client"
+resources=$(x86_64-w64-mingw32-windres -i "$dir/lumora_zephal.exe" -J coff -O rc 2>/dev/null)
+grep -q 'FILEVERSION 1, 7, 2, 58' <<<"$resources" || fail "no version resource 1.7.2.58"
+grep -q 'requireAdministrator' <<<"$resources" || fail "no manifest with the execution level"
+grep -q 'Microsoft.Windows.Common-Controls' <<<"$resources" || fail "manifest without common controls 6"
+# The shell shows the first icon group of the resource directory (sorted, names first).
+first_icon=$(grep -m1 -E ' 14 /\* RT_GROUP_ICON' <<<"$resources")
+[ "${first_icon%% *}" = 1000 ] || fail "the file icon is '$first_icon', not 1000"
+ok "version 1.7.2.58, manifest, icon 1000 first"
+
+echo "== first start of the installed client"
+run "C:\\Program Files\\Lumora Zephal\\lumora_zephal.exe" >/dev/null 2>&1 &
+client_pid=$!
+probe wait --class Zephal_Acc --timeout 30000 || fail "the client's control window did not appear"
+probe wait --class '#32770' --title 'Lumora Zephal' --visible --timeout 20000 || fail "the main window was not shown"
+ok "control window and visible main window"
+
+# Closing the main window hides it; a second start must show it again.
+main=(--class '#32770' --title 'Lumora Zephal')
+probe post "${main[@]}" 0x10 0 0 || fail "could not close the main window"
+for _ in $(seq 50); do
+  probe wait "${main[@]}" --visible --timeout 0 || break
+  sleep 0.1
+done
+probe wait "${main[@]}" --visible --timeout 0 && fail "closing did not hide the main window"
+run "C:\\Program Files\\Lumora Zephal\\lumora_zephal.exe" >/dev/null 2>&1
+rc=$?
+[ "$rc" = 1 ] || fail "a second start ended with $rc, not 1"
+kill -0 "$client_pid" 2>/dev/null || fail "the first client ended on a second start"
+probe wait "${main[@]}" --visible --timeout 10000 || fail "the hidden main window was not shown again"
+ok "a second start hands over and ends with 1"
+
+echo "== setup again with the client running"
+# The client stored the core's version and its settings in "cert" at start
+# and on its way out; a reinstallation keeps them.
+run "$setup" /S >/dev/null 2>&1
+rc=$?
+[ "$rc" = 0 ] || fail "setup /S over a running client ended with $rc"
+kill -0 "$client_pid" 2>/dev/null && fail "setup left the client running"
+wait "$client_pid"
+rc=$?
+client_pid=
+[ "$rc" = 0 ] || fail "the client ended with $rc, not through its own exit"
+cert=$(reg_value "$key" cert | tr 'A-F' 'a-f')
+[ "${#cert}" = 252 ] || fail "cert has $(( ${#cert} / 2 )) bytes after reinstalling"
+[ "$cert" != "$expected" ] && [ "${cert:0:8}" != 00000000 ] || fail "reinstalling replaced the saved cert: $cert"
+ok "setup ended the running client and kept its saved cert"
+
+run "C:\\Program Files\\Lumora Zephal\\lumora_zephal.exe" >/dev/null 2>&1 &
+client_pid=$!
+probe wait --class '#32770' --title 'Lumora Zephal' --visible --timeout 20000 || fail "the reinstalled client shows no main window"
+
+# The Run entry, written by the client when its "start with Windows" label is clicked.
+probe command --class '#32770' --title 'Lumora Zephal' 1624 || fail "could not click the autorun label"
+for _ in $(seq 50); do
+  [ -n "$(reg_value "$run_key" ZephalAcc)" ] && break
+  sleep 0.2
+done
+[ -n "$(reg_value "$run_key" ZephalAcc)" ] || fail "the client wrote no Run entry"
+ok "the client wrote its Run entry: $(reg_value "$run_key" ZephalAcc)"
+
+echo "== silent uninstall with the client running"
+run "$dir/uninstall.exe" /S >/dev/null 2>&1
+# uninstall.exe hands over to a copy of itself in the temporary folder and returns.
+for _ in $(seq 300); do
+  kill -0 "$client_pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$client_pid" 2>/dev/null && fail "the client still runs 30 s after the uninstall started"
+wait "$client_pid"
+rc=$?
+client_pid=
+[ "$rc" = 0 ] || fail "the client ended with $rc, not through its own exit"
+ok "the uninstaller ended the client"
+for _ in $(seq 300); do
+  [ -e "$dir" ] || break
+  sleep 0.1
+done
+[ -e "$dir" ] && fail "left behind in the installation directory: $(ls "$dir")"
+has_key "$key" && fail "the settings key is still there"
+has_key 'HKLM\Software\ZEPHAL' && fail "HKLM\\Software\\ZEPHAL is still there"
+[ -n "$(reg_value "$run_key" ZephalAcc)" ] && fail "the Run entry is still there"
+has_key "$uninstall_key" && fail "the uninstall entry is still there"
+left=$(cd "$prefix/drive_c" && find . -path '*Lumora Zephal*')
+[ -z "$left" ] && ok "nothing left: no files, shortcuts, Run entry or keys" || fail "left behind: $left"
+
+wineserver -k >/dev/null 2>&1
+rm -rf "$prefix" "$prefix.lock"
+echo "PASS"
