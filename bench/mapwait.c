@@ -3,7 +3,8 @@
  * (_NET_WM_PID, which Wine sets). Runs on the Linux side so the timing covers
  * everything from the start of the command, Wine's loader included.
  *   mapwait WIDTH HEIGHT TIMEOUT_MS -- command [args...]
- * Prints "startup_ms N" and "pid P"; the program is left running. */
+ * Prints "startup_ms N" and "pid P" as soon as the window maps, then stays
+ * until the program has ended, so the program is never left unreaped. */
 #define _POSIX_C_SOURCE 200809L
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -12,6 +13,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -70,6 +72,10 @@ int main(int argc, char **argv) {
       XWindowAttributes a;
       if (!XGetWindowAttributes(d, e.xmap.window, &a) || a.width != width || a.height != height) continue;
       printf("startup_ms %.1f\npid %ld\n", now_ms() - start, window_pid(d, e.xmap.window));
+      fflush(stdout);
+      XCloseDisplay(d);
+      int status = 0;
+      waitpid(child, &status, 0);
       return 0;
     }
     const double left = timeout - (now_ms() - start);

@@ -286,6 +286,9 @@ void SkinPaint(HWND owner, HDC dc) {
     const SkinPicture& picture = *node.picture;
     const LONG width = image.width ? image.width : picture.width;
     const LONG height = image.height ? image.height : picture.height;
+    // A repaint of a few figures must not render every picture of the window.
+    const RECT area{image.x, image.y, image.x + width, image.y + height};
+    if (!RectVisible(dc, &area)) continue;
     // HIMETRIC runs bottom-up: start at the bottom edge with a negative height
     // to draw the picture upright.
     picture.picture->Render(dc, image.x, image.y, width, height, 0, picture.himetricHeight, picture.himetricWidth,

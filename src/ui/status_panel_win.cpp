@@ -115,7 +115,8 @@ void PaintValues(HWND control, int controlId, const LayoutRecord& layout) {
   bool any = false;
   for (const StatusValue& v : values) any = any || (v.drawn && v.paintedWith == controlId);
   if (!any) return;
-  const Font font(false);
+  // Made once: the figures repaint every second, and making a font costs more than drawing them.
+  static const Font font(false);
   if (!font.get()) return;
   HWND dialog = GetParent(control);
   for (const StatusValue& v : values) {
