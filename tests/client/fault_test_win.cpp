@@ -1,0 +1,220 @@
+// The real program against faults of what it trusts: a core that floods it
+// with states from several threads, hands over unterminated texts and huge
+// conflict lists; a "cert" value swapped under the running client; a log
+// directory it cannot write; the shell restarted while it connects.
+#include <algorithm>
+#include <ctime>
+#include <functional>
+
+#include "harness_win.h"
+#include "probe_win.h"
+#include "settings/client_config.h"
+
+namespace {
+
+namespace cc = client_config;
+
+std::vector<uint8_t> AccountCert() {
+  auto cert = install::DefaultCert();
+  cert[cc::kConfigByteOffset] = 0xC4;  // remember user and password, write the log
+  install::PutText(&cert, cc::kUserNameOffset, "alice");
+  install::PutText(&cert, cc::kPasswordOffset, "secret");
+  return cert;
+}
+
+// The log's lines whose message starts with `prefix`, in order, without the
+// time stamp and the verbose log's "(#code)" tag.
+std::vector<std::string> LinesAfterStamp(const std::string& log, const std::string& prefix) {
+  std::vector<std::string> found;
+  for (const std::string& line : LogLines(log)) {
+    size_t at = line.find(' ', line.find(' ') + 1);  // "%Y-%m-%d %H:%M:%S "
+    if (at == std::string::npos) continue;
+    ++at;
+    if (line.compare(at, 2, "(#") == 0) at = line.find(") ", at) + 2;
+    if (line.compare(at, prefix.size(), prefix) == 0) found.push_back(line.substr(at));
+  }
+  return found;
+}
+
+// Polls until the last of the log's `prefix` lines starts with `expected`
+// and has stayed so for a second: the client has worked through its queue.
+bool WaitLastLine(const std::function<std::string()>& read, const std::string& prefix, const std::string& expected,
+                  DWORD timeoutMs) {
+  DWORD steadySince = 0;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(100)) {
+    const auto lines = LinesAfterStamp(read(), prefix);
+    if (lines.empty() || lines.back().compare(0, expected.size(), expected) != 0) {
+      steadySince = 0;
+      continue;
+    }
+    if (steadySince == 0) steadySince = GetTickCount();
+    if (GetTickCount() - steadySince >= 1000) return true;
+  }
+  return false;
+}
+
+using FaultTest = ClientTest;
+
+TEST_F(FaultTest, StatesFromSeveralThreadsForTenSecondsEndShowingTheLastOne) {
+  Install(AccountCert());
+  // Four threads at 100 reports a second each, through every state, ending connected.
+  ASSERT_TRUE(WriteScenario("state-storm start+2000 10000 4 100 2 3 4 1 3\n"));
+  HWND control = StartClientAndWait("-debuglog");
+  HWND main = MainWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_COMMAND, 1610, 0);
+  ASSERT_TRUE(WaitCallLog("state-storm: 4 threads made", 30000)) << CallLog();
+  const std::string calls = CallLog();
+  const size_t made = calls.find("state-storm: 4 threads made ");
+  EXPECT_GE(std::stoul(calls.substr(made + 28)), 2000u) << "hundreds of reports a second for 10 s";
+  ASSERT_NE(calls.find("status 3", made), std::string::npos) << "the storm's last state, reported once more";
+
+  const auto read = [this] { return Log(); };
+  EXPECT_TRUE(WaitLastLine(read, "CORE: status ", "CORE: status 3", 60000));
+  EXPECT_TRUE(WaitLastLine(read, "VIEW: view ", "VIEW: view 1901 for state 3", 20000));
+  EXPECT_TRUE(WaitLastLine(read, "TRAY: icon ", "TRAY: icon 1001 ", 20000));
+  EXPECT_EQ((GetWindowLongA(GetDlgItem(main, 1611), GWL_STYLE) & WS_VISIBLE) != 0, true) << "disconnect shown";
+  EXPECT_TRUE(IsWindow(control));
+  EXPECT_EQ(WaitExit(client_, 0), STILL_ACTIVE);
+  PostMessageA(control, WM_CLOSE, 0, 0);
+  AnswerBox(IDYES);  // connected: the exit asks
+  EXPECT_EQ(WaitExit(client_, 20000), 0u);
+}
+
+std::string DayAfterTomorrowUnterminated() {
+  // 11 bytes, the day with a leading zero: a date the client understands
+  // that fills the whole field.
+  const std::time_t t = std::time(nullptr) + 86400;
+  std::tm local{};
+  localtime_s(&local, &t);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%03d", local.tm_year + 1900, local.tm_mon + 1, local.tm_mday);
+  return text;
+}
+
+TEST_F(FaultTest, UnterminatedQueryRecordTextsAreReadWithinTheirFields) {
+  Install(AccountCert());
+  const std::string date = DayAfterTomorrowUnterminated();
+  const std::string address = "123.234.123.23499";  // 17 bytes, followed by the start time
+  ASSERT_EQ(date.size(), 11u);
+  ASSERT_TRUE(WriteScenario("account-status 0x410\naccount-date " + date + "\naddress " + address + "\n"));
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  PostMessageA(MainWindow(), WM_COMMAND, 1610, 0);
+  ASSERT_TRUE(WaitLog("CORE: status 3"));
+  AnswerBox(IDOK);  // the end-date notice
+  ASSERT_TRUE(WaitLog("INFO: the end-date is"));
+  const std::string log = Log();
+  EXPECT_NE(log.find("INFO: the end-date is " + date + "\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("\"分配 IP 地址: " + address + "\"\r\n"), std::string::npos) << log;
+  const auto icons = LinesAfterStamp(log, "TRAY: icon 1001");
+  ASSERT_FALSE(icons.empty());
+  EXPECT_EQ(icons.back().substr(icons.back().size() - address.size() - 1), " " + address);
+  EXPECT_EQ(icons.back().find(address + address.substr(0, 1)), std::string::npos);
+}
+
+TEST_F(FaultTest, MessageTextWithoutTerminatorIsReadToTheReportLimitOnly) {
+  Install(AccountCert());
+  // 5 000 bytes and then a page the client may not read.
+  ASSERT_TRUE(WriteScenario("long-message start+2000 0x10000001 5000\n"));
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  PostMessageA(MainWindow(), WM_COMMAND, 1610, 0);
+  ASSERT_TRUE(WaitCallLog("message 0x10000001 (5000 bytes without a terminator, an unreadable page after them)"))
+      << CallLog();
+  ASSERT_TRUE(WaitLog("[DLL](#10000001) x"));
+  const auto lines = LinesAfterStamp(Log(), "[DLL](#10000001) ");
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], "[DLL](#10000001) " + std::string(1023 - 17, 'x')) << "a report holds 1023 bytes";
+  Sleep(500);
+  EXPECT_EQ(WaitExit(client_, 0), STILL_ACTIVE);
+  PostMessageA(FindWindowA("Zephal_Acc", nullptr), WM_CLOSE, 0, 0);
+  AnswerBox(IDYES);
+  EXPECT_EQ(WaitExit(client_), 0u);
+}
+
+TEST_F(FaultTest, TenThousandConflictEntriesFitTheBoxAndCountTheRest) {
+  ASSERT_TRUE(WriteScenario("conflicts 10000 closable 1000 \"C:\\Tools\\booster.exe\" Booster\n"
+                            "message init+1000 0x30170004 many\n"));
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  const probe::MessageBoxInfo box = AnswerBoxOf(client_.dwProcessId, IDNO, 20000);
+  ASSERT_NE(box.hwnd, nullptr);
+  EXPECT_LT(box.text.size(), 1024u);
+  const size_t listed = std::count(box.text.begin(), box.text.end(), '\n') - 2;  // heading and count lines
+  EXPECT_GT(listed, 10u);
+  EXPECT_NE(box.text.find("另有 " + std::to_string(10000 - listed) + " 个软件未能列出"), std::string::npos)
+      << "every entry not listed is counted, not only those read:\n"
+      << box.text;
+  const std::string log = Log();
+  EXPECT_NE(log.find("CB-PCL: 10000 entries announced, the first 256 are read"), std::string::npos);
+  EXPECT_EQ(LinesAfterStamp(log, "CB-PCL: B ").size(), 256u);
+  EXPECT_EQ(CloseClient(), 0u);
+  EXPECT_EQ(CallLog().find("kill "), std::string::npos) << "No closes nothing";
+}
+
+// The "cert" value read back with its type.
+bool ReadCertWithType(DWORD* type, std::vector<uint8_t>* bytes) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, install::kKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD size = 0;
+  bool ok = RegQueryValueExA(key, "cert", nullptr, type, nullptr, &size) == ERROR_SUCCESS;
+  bytes->assign(size, 0);
+  if (ok && size) ok = RegQueryValueExA(key, "cert", nullptr, type, bytes->data(), &size) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return ok;
+}
+
+bool WriteCertWithType(DWORD type, const std::vector<uint8_t>& bytes) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, install::kKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return false;
+  const bool ok = RegSetValueExA(key, "cert", 0, type, bytes.data(), static_cast<DWORD>(bytes.size())) == ERROR_SUCCESS;
+  RegCloseKey(key);
+  return ok;
+}
+
+struct Replacement {
+  const char* name;
+  DWORD type;
+  size_t size;
+};
+
+void PrintTo(const Replacement& r, std::ostream* os) { *os << r.name; }
+
+class CertReplacedTest : public ClientTest, public ::testing::WithParamInterface<Replacement> {};
+
+TEST_P(CertReplacedTest, SaveWritesNothingPastAndKeepsTheForeignBytes) {
+  const Replacement& r = GetParam();
+  HWND control = StartClientAndWait("-debuglog");
+  ASSERT_NE(control, nullptr);
+  ASSERT_NE(WaitStoredVersion(), 0u);
+  // A value like the one installed, cut or grown, every byte past 126 marked.
+  std::vector<uint8_t> value = install::DefaultCert();
+  value[cc::kConfigByteOffset] = 0x80;  // not the client's options: a save must show
+  value.resize(r.size);
+  for (size_t i = cc::kSize; i < value.size(); ++i) value[i] = static_cast<uint8_t>(i * 7 + 1);
+  if (r.type == REG_SZ) value = {'c', 0, 'e', 0};
+  ASSERT_TRUE(WriteCertWithType(r.type, value));
+
+  PostMessageA(control, WM_CLOSE, 0, 0);  // idle: closes at once, saving the settings
+  EXPECT_EQ(WaitExit(client_), 0u);
+  DWORD type = 0;
+  std::vector<uint8_t> saved;
+  ASSERT_TRUE(ReadCertWithType(&type, &saved));
+  EXPECT_EQ(type, r.type);
+  ASSERT_EQ(saved.size(), value.size()) << "nothing written past the value, nothing cut off";
+  if (r.type == REG_BINARY && r.size >= cc::kSize) {
+    EXPECT_EQ(saved[cc::kConfigByteOffset], 0x04) << "the client's own options were saved";
+    for (size_t i = 45; i <= 90; ++i) EXPECT_EQ(saved[i], value[i]) << "byte " << i;
+    for (size_t i = 112; i < saved.size(); ++i) EXPECT_EQ(saved[i], value[i]) << "byte " << i;
+  } else {
+    EXPECT_EQ(saved, value) << "an unusable value is left as it is";
+    EXPECT_NE(Log().find("REG: Set config binary failed."), std::string::npos) << Log();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, CertReplacedTest,
+    ::testing::Values(Replacement{"Empty", REG_BINARY, 0}, Replacement{"OneByte", REG_BINARY, 1},
+                      Replacement{"Short125", REG_BINARY, 125}, Replacement{"Long127", REG_BINARY, 127},
+                      Replacement{"Long4096", REG_BINARY, 4096}, Replacement{"AnotherType", REG_SZ, 4}),
+    [](const ::testing::TestParamInfo<Replacement>& info) { return std::string(info.param.name); });
+
+}  // namespace
