@@ -21,17 +21,19 @@ std::string UrlLog() {
 
 }  // namespace
 
-bool XDoTool(const std::string& args) {
-  std::string command = "Z:\\usr\\bin\\xdotool " + args;
+bool RunLinux(const std::string& commandLine) {
+  std::string command = commandLine;
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  WaitForSingleObject(pi.hProcess, 5000);
+  WaitForSingleObject(pi.hProcess, 5000);  // fails at once: Wine hands out no waitable handle for it
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
   return true;
 }
+
+bool XDoTool(const std::string& args) { return RunLinux("Z:\\usr\\bin\\xdotool " + args); }
 
 bool PointerTo(int x, int y) { return XDoTool("mousemove " + std::to_string(x) + " " + std::to_string(y)); }
 

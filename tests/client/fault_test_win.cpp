@@ -6,6 +6,7 @@
 #include <ctime>
 #include <functional>
 
+#include "desktop_win.h"
 #include "harness_win.h"
 #include "probe_win.h"
 #include "settings/client_config.h"
@@ -216,5 +217,118 @@ INSTANTIATE_TEST_SUITE_P(
                       Replacement{"Short125", REG_BINARY, 125}, Replacement{"Long127", REG_BINARY, 127},
                       Replacement{"Long4096", REG_BINARY, 4096}, Replacement{"AnotherType", REG_SZ, 4}),
     [](const ::testing::TestParamInfo<Replacement>& info) { return std::string(info.param.name); });
+
+// A directory even root cannot write to while it lives: immutable on the
+// Linux side. Made writable again when the test ends.
+class UnwritableDirectory {
+ public:
+  explicit UnwritableDirectory(const std::string& windowsPath) : path_(windowsPath) {
+    CreateDirectoryA(path_.c_str(), nullptr);
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    wchar_t wide[MAX_PATH];
+    if (!toUnix || !MultiByteToWideChar(CP_ACP, 0, path_.c_str(), -1, wide, MAX_PATH)) return;
+    char* unixPath = toUnix(wide);
+    if (!unixPath) return;
+    unixPath_ = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    locked_ = Chattr("+i", false);
+  }
+  ~UnwritableDirectory() {
+    if (!unixPath_.empty()) Chattr("-i", true);
+  }
+  bool locked() const { return locked_; }
+
+ private:
+  // Runs chattr and waits until a file can (or cannot) be made in the directory.
+  bool Chattr(const char* change, bool writable) {
+    if (!desktop::RunLinux("Z:\\usr\\bin\\chattr " + std::string(change) + " \"" + unixPath_ + "\"")) return false;
+    const std::string probeFile = path_ + "probe.txt";
+    for (int i = 0; i < 100; ++i, Sleep(50)) {
+      const bool wrote = install::WriteFile(probeFile, "x");
+      if (wrote) DeleteFileA(probeFile.c_str());
+      if (wrote == writable) return true;
+    }
+    return false;
+  }
+
+  std::string path_;
+  std::string unixPath_;
+  bool locked_ = false;
+};
+
+TEST_F(FaultTest, UnwritableLogDirectoryLeavesTheClientWorkingAndSaysSo) {
+  Install(AccountCert());
+  // The installation directory the key names, where the log belongs.
+  const std::string logDir = dir_ + "locked\\";
+  UnwritableDirectory locked(logDir);
+  ASSERT_TRUE(locked.locked()) << "chattr +i on the directory under Wine";
+  ASSERT_TRUE(install::WriteDefaultValue(logDir));
+
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const std::string outputPath = dir_ + "client-output.txt";
+  HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(output, INVALID_HANDLE_VALUE);
+  StartClient("-debuglog", output);
+  CloseHandle(output);
+  ASSERT_NE(probe::WaitForWindow("Zephal_Acc", nullptr, 10000), nullptr);
+  HWND main = MainWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_COMMAND, 1610, 0);
+  EXPECT_TRUE(WaitCallLog("status 3"));
+  const std::string warning = "Warning: cannot open the log file: " + logDir + "lumora_zephal.log";
+  EXPECT_TRUE(probe::WaitForFileText(outputPath.c_str(), "CORE: status 3", 10000));
+  const std::string printed = install::ReadFile(outputPath);
+  EXPECT_NE(printed.find(warning), std::string::npos) << printed;
+  EXPECT_FALSE(install::FileExists(logDir + "lumora_zephal.log"));
+
+  PostMessageA(FindWindowA("Zephal_Acc", nullptr), WM_CLOSE, 0, 0);
+  AnswerBox(IDYES);
+  EXPECT_EQ(WaitExit(client_), 0u);
+  EXPECT_EQ(install::ReadCert().at(cc::kConfigByteOffset), 0xC4) << "the settings were saved";
+}
+
+int WineTrayIcons() {
+  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  if (!tray) return 0;
+  int count = 0;
+  for (const auto& c : probe::ListControls(tray))
+    if (c.cls == "__winex11_tray_icon") ++count;
+  return count;
+}
+
+TEST_F(FaultTest, ShellRestartedWhileConnectingGetsTheConnectingIconBack) {
+  Install(AccountCert());
+  ASSERT_TRUE(WriteScenario("connect-delay 4000\n"));
+  HWND control = StartClientAndWait("-debuglog");
+  HWND main = MainWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_COMMAND, 1610, 0);
+  ASSERT_TRUE(WaitLog("CORE: status 2"));
+  ASSERT_TRUE(WaitLog("TRAY: icon 1002"));
+  // A restarted shell has forgotten every icon, then announces itself to
+  // every top-level window.
+  NOTIFYICONDATAA forget{};
+  forget.cbSize = sizeof forget;
+  forget.hWnd = control;
+  forget.uID = 0;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &forget));
+  for (int i = 0; i < 100 && WineTrayIcons() != 0; ++i) Sleep(50);
+  ASSERT_EQ(WineTrayIcons(), 0);
+  const size_t before = Log().size();
+  PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  for (int i = 0; i < 100 && Log().find("TRAY: icon", before) == std::string::npos; ++i) Sleep(50);
+  const std::string after = Log().substr(before);
+  EXPECT_NE(after.find("TRAY: icon 1002 tip Lumora Zephal\\n正在连接: lumora_zephal\r\n"), std::string::npos) << after;
+  EXPECT_EQ(after.find("TRAY: the shell did not take the icon"), std::string::npos) << after;
+  for (int i = 0; i < 100 && WineTrayIcons() != 1; ++i) Sleep(50);
+  EXPECT_EQ(WineTrayIcons(), 1);
+  // The connection goes on and the one icon follows it.
+  EXPECT_TRUE(WaitLog("TRAY: icon 1001"));
+  Sleep(300);
+  EXPECT_EQ(WineTrayIcons(), 1);
+}
 
 }  // namespace
