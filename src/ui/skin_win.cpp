@@ -149,6 +149,32 @@ LRESULT PassOn(WNDPROC previous, HWND window, UINT message, WPARAM wParam, LPARA
                   : DefWindowProcA(window, message, wParam, lParam);
 }
 
+// The transparent statics whose figures the dialog paints when they ask for
+// their colour: the seven status values and the status panel over them.
+constexpr int kPaintedStatics[] = {IDC_STATUS_PANEL, IDC_ADDRESS, IDC_CONN_TIME, IDC_RECV_DATA,
+                                   IDC_RECV_RATE,    IDC_SENT_DATA, IDC_SENT_RATE, IDC_EXPIRY};
+WNDPROC paintedStaticProc = nullptr;
+
+// Paints like a static without a picture: it only asks its parent for the
+// colour, which is when the figures are drawn. The common controls 6 static
+// buffers its painting and would copy the background over the drawn figures.
+void PaintTransparentStatic(HWND window) {
+  PAINTSTRUCT paint;
+  HDC dc = BeginPaint(window, &paint);
+  if (!dc) return;
+  if (HWND parent = GetParent(window))
+    SendMessageA(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window));
+  EndPaint(window, &paint);
+}
+
+LRESULT CALLBACK PaintedStaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PaintTransparentStatic(window);
+    return 0;
+  }
+  return PassOn(paintedStaticProc, window, message, wParam, lParam);
+}
+
 }  // namespace
 
 void SkinInit(HINSTANCE module) {
@@ -296,6 +322,10 @@ LRESULT ImageControlProc(int handCursor, WNDPROC previous, HWND window, UINT mes
 }
 
 LRESULT CALLBACK AboutPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_PAINT) {
+    PaintTransparentStatic(window);  // the version and the link are drawn then
+    return 0;
+  }
   if (message != WM_SETCURSOR) return PassOn(previousProcs[kAboutRow], window, message, wParam, lParam);
   const LayoutRecord* layout = appState.layout;
   if (!layout || reinterpret_cast<HWND>(wParam) != window) return FALSE;
@@ -320,6 +350,16 @@ int SkinSubclassControls(HWND dialog) {
     const LONG_PTR previous = SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
     if (!previous) continue;
     if (kSubclassRows[row].keepPrevious) previousProcs[row] = reinterpret_cast<WNDPROC>(previous);
+    ++subclassed;
+  }
+  for (int id : kPaintedStatics) {
+    HWND control = GetDlgItem(dialog, id);
+    if (!control || reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC)) == PaintedStaticProc) continue;
+    const LONG_PTR previous =
+        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaintedStaticProc));
+    if (!previous) continue;
+    // Every one of them is a STATIC: they share the class procedure.
+    paintedStaticProc = reinterpret_cast<WNDPROC>(previous);
     ++subclassed;
   }
   return subclassed;

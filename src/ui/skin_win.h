@@ -83,11 +83,13 @@ void SkinRelease();
 LRESULT ImageControlProc(int handCursor, WNDPROC previous, HWND window, UINT message, WPARAM wParam,
                          LPARAM lParam);
 // The about panel: the hand over the home-page link of appState.layout, the
-// arrow elsewhere on the panel.
+// arrow elsewhere on the panel; painted like the value statics.
 LRESULT CALLBACK AboutPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Puts the image-control procedures on the dialog's thirteen picture controls
-// and keeps their previous procedures. Missing controls are skipped. Returns
+// and keeps their previous procedures; the status panel and the seven value
+// statics get a procedure that paints them transparently and asks the dialog
+// for their colour, when their figures are drawn. Missing controls are skipped. Returns
 // how many controls were subclassed.
 int SkinSubclassControls(HWND dialog);
 // Registers the main window's placements in their fixed order with positions

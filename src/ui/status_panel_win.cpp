@@ -1,4 +1,154 @@
-// Placeholder until the painted status figures land: nothing is drawn yet.
+// Draws the status values and the about panel straight onto the controls'
+// window DCs. What to draw comes from the portable status panel; this file
+// only owns the fonts and DCs, each released on every path.
 #include "ui/status_panel_win.h"
 
-void PaintStatusValue(HWND, const LayoutRecord*) {}
+#include <cstring>
+#include <string>
+
+#include "app/app_state.h"
+#include "app/report.h"
+#include "app/version.h"
+#include "core/core_api.h"
+#include "core/core_records.h"
+#include "ui/control_ids.h"
+#include "ui/layout.h"
+#include "ui/number_format.h"
+#include "ui/status_panel.h"
+
+namespace {
+
+constexpr UINT IDS_HOME_PAGE = 1801;
+
+class Font {
+ public:
+  // Bold Arial; the link font is a point smaller and underlined.
+  explicit Font(bool link)
+      : font_(CreateFontA(link ? 17 : 18, 0, 0, 0, FW_BOLD, FALSE, link ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial")) {}
+  ~Font() {
+    if (font_) DeleteObject(font_);
+  }
+  Font(const Font&) = delete;
+  Font& operator=(const Font&) = delete;
+  HFONT get() const { return font_; }
+
+ private:
+  HFONT font_;
+};
+
+class WindowDc {
+ public:
+  explicit WindowDc(HWND window) : window_(window), dc_(window ? GetDC(window) : nullptr) {
+    if (dc_) SetBkMode(dc_, TRANSPARENT);
+  }
+  ~WindowDc() {
+    if (dc_) ReleaseDC(window_, dc_);
+  }
+  WindowDc(const WindowDc&) = delete;
+  WindowDc& operator=(const WindowDc&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HWND window_;
+  HDC dc_;
+};
+
+// Selects a font and a text colour for one draw and puts the previous font back.
+class DrawingWith {
+ public:
+  DrawingWith(HDC dc, HFONT font, COLORREF colour) : dc_(dc), previous_(SelectObject(dc, font)) {
+    SetTextColor(dc, colour);
+  }
+  ~DrawingWith() {
+    if (previous_ && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
+  }
+  DrawingWith(const DrawingWith&) = delete;
+  DrawingWith& operator=(const DrawingWith&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ previous_;
+};
+
+DWORD Point(int x, int y) { return MAKELONG(static_cast<WORD>(x), static_cast<WORD>(y)); }
+
+// One draw at the top-left of a control, on its own DC.
+void DrawValue(HWND control, HFONT font, COLORREF colour, const std::string& text) {
+  WindowDc dc(control);
+  if (!dc.get()) return;
+  DrawingWith drawing(dc.get(), font, colour);
+  DrawTextN(dc.get(), Point(0, 0), text.c_str(), text.size());
+}
+
+void PaintAboutPanel(HWND panel, const LayoutRecord& layout) {
+  const Font valueFont(false);
+  const Font linkFont(true);
+  if (!valueFont.get() || !linkFont.get()) return;
+  WindowDc dc(panel);
+  if (!dc.get()) return;
+  {
+    const std::string version = FormatVersion(ClientVersion);
+    DrawingWith drawing(dc.get(), valueFont.get(), layout.aboutTextColor);
+    DrawTextN(dc.get(), Point(layout.aboutVersionText.x, layout.aboutVersionText.y), version.c_str(), version.size());
+  }
+  DrawingWith drawing(dc.get(), linkFont.get(), layout.linkColor);
+  DrawStringResource(dc.get(), Point(layout.aboutLink.x, layout.aboutLink.y), IDS_HOME_PAGE);
+}
+
+// The core is asked on every paint while connected (its figures move every
+// second), but the record is logged once per second of connection.
+CoreQueryRecord QueryCore(int32_t state) {
+  static QueryLogMark logMark;
+  CoreQueryRecord record{};
+  if (state != RUN_CONNECTED) return record;
+  Zephal_Get_QueryData(&record);
+  if (TakeQueryLogTurn(&logMark, record)) {
+    for (const std::string& line : QueryLogLines(record)) MsgBox(0x10004, "%s", line.c_str());
+  }
+  return record;
+}
+
+void PaintValues(HWND control, int controlId, const LayoutRecord& layout) {
+  const int32_t state = appState.runState;
+  const StatusValues values = StatusPanelTexts(QueryCore(state), state);
+  bool any = false;
+  for (const StatusValue& v : values) any = any || (v.drawn && v.paintedWith == controlId);
+  if (!any) return;
+  const Font font(false);
+  if (!font.get()) return;
+  HWND dialog = GetParent(control);
+  for (const StatusValue& v : values) {
+    if (!v.drawn || v.paintedWith != controlId) continue;
+    // A sibling that is gone is skipped; the others still draw.
+    HWND target = v.controlId == controlId ? control : (dialog ? GetDlgItem(dialog, v.controlId) : nullptr);
+    if (target) DrawValue(target, font.get(), layout.statusTextColor, v.text);
+  }
+}
+
+}  // namespace
+
+void DrawTextN(HDC dc, DWORD point, const char* text, size_t n) {
+  if (!dc || !text) return;
+  size_t length = 0;
+  while (length < n && text[length] != '\0') ++length;
+  TextOutA(dc, static_cast<SHORT>(LOWORD(point)), static_cast<SHORT>(HIWORD(point)), text, static_cast<int>(length));
+}
+
+void DrawStringResource(HDC dc, DWORD point, UINT id) {
+  char text[60] = {};
+  HINSTANCE module = appState.hInstance ? appState.hInstance : GetModuleHandleA(nullptr);
+  const int length = LoadStringA(module, id, text, sizeof text);
+  if (length <= 0) return;
+  DrawTextN(dc, point, text, static_cast<size_t>(length));
+}
+
+void PaintStatusValue(HWND control, const LayoutRecord* layout) {
+  if (!control || !layout || !IsWindow(control)) return;
+  const int controlId = GetDlgCtrlID(control);
+  if (controlId == IDC_ABOUT_PANEL) {
+    PaintAboutPanel(control, *layout);
+  } else if (StatusControlReadsCore(controlId)) {
+    PaintValues(control, controlId, *layout);
+  }
+}

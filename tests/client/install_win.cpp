@@ -17,6 +17,14 @@ void PutText(std::vector<uint8_t>* cert, size_t offset, const std::string& text)
     (*cert)[offset + i] = i < text.size() ? client_config::NibbleSwap(static_cast<uint8_t>(text[i])) : 0;
 }
 
+std::vector<uint8_t> AccountCert() {
+  auto cert = DefaultCert();
+  cert[44] = 0xC4;  // remember user and password, write the log
+  PutText(&cert, client_config::kUserNameOffset, "alice");
+  PutText(&cert, client_config::kPasswordOffset, "secret");
+  return cert;
+}
+
 namespace {
 
 bool WithKey(bool create, HKEY* key) {

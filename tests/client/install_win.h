@@ -17,6 +17,8 @@ constexpr char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 std::vector<uint8_t> DefaultCert();
 // Scrambles `text` into a 20-byte field at `offset` of `cert` (zero padded).
 void PutText(std::vector<uint8_t>* cert, size_t offset, const std::string& text);
+// DefaultCert with the account "alice"/"secret" remembered and the log on.
+std::vector<uint8_t> AccountCert();
 
 // C:\zephal-tests\<name>\ emptied and created; the key holds that directory and `cert`.
 std::string Prepare(const std::string& name, const std::vector<uint8_t>& cert);
