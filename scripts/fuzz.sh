@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 seconds=${1:-20}
 shift || true
-all=(cert tray_tooltip conflict_text redirect_reply scenario)
+all=(cert tray_tooltip status_texts conflict_text redirect_reply scenario)
 targets=("${@:-${all[@]}}")
 [ $# -gt 0 ] || targets=("${all[@]}")
 

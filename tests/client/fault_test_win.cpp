@@ -82,6 +82,22 @@ TEST_F(FaultTest, StatesFromSeveralThreadsForTenSecondsEndShowingTheLastOne) {
   EXPECT_EQ(WaitExit(client_, 20000), 0u);
 }
 
+TEST_F(FaultTest, CoreThatNeverGetsIdleStillLetsTheClientEndWhileConnecting) {
+  Install(AccountCert());
+  ASSERT_TRUE(WriteScenario("connect-delay never\nstop never-idle\n"));
+  HWND control = StartClientAndWait("-debuglog");
+  PostMessageA(MainWindow(), WM_COMMAND, 1610, 0);
+  ASSERT_TRUE(WaitLog("CORE: status 2"));
+  PostMessageA(control, WM_COMMAND, 220, 0);  // the tray menu's exit
+  EXPECT_EQ(AnswerBox(IDYES), "Lumora Zephal 软件正在连接状态中，您是否确认要退出本软件?");
+  EXPECT_EQ(WaitExit(client_, 15000), 0u) << "the exit waits its four seconds for idle, then ends";
+  const std::string calls = CallLog();
+  EXPECT_NE(calls.find("status 4"), std::string::npos) << calls;
+  EXPECT_EQ(calls.find("status 1"), std::string::npos) << calls;
+  EXPECT_NE(calls.find("Zephal_Clear"), std::string::npos) << calls;
+  EXPECT_NE(Log().find("Zephal Acc Closed Success."), std::string::npos);
+}
+
 std::string DayAfterTomorrowUnterminated() {
   // 11 bytes, the day with a leading zero: a date the client understands
   // that fills the whole field.
@@ -111,6 +127,11 @@ TEST_F(FaultTest, UnterminatedQueryRecordTextsAreReadWithinTheirFields) {
   ASSERT_FALSE(icons.empty());
   EXPECT_EQ(icons.back().substr(icons.back().size() - address.size() - 1), " " + address);
   EXPECT_EQ(icons.back().find(address + address.substr(0, 1)), std::string::npos);
+  // The status figures read the record too, and say what they read.
+  ASSERT_TRUE(WaitLog("INFO: IP = "));
+  const std::string later = Log();
+  EXPECT_NE(later.find("; Date = " + date + "\r\n"), std::string::npos) << later;
+  EXPECT_NE(later.find("INFO: IP = " + address + " (17); Start = "), std::string::npos) << later;
 }
 
 TEST_F(FaultTest, MessageTextWithoutTerminatorIsReadToTheReportLimitOnly) {
