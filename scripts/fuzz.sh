@@ -10,8 +10,7 @@ cd "$root"
 seconds=${1:-20}
 shift || true
 all=(cert tray_tooltip status_texts conflict_text redirect_reply scenario)
-targets=("${@:-${all[@]}}")
-[ $# -gt 0 ] || targets=("${all[@]}")
+if [ $# -gt 0 ]; then targets=("$@"); else targets=("${all[@]}"); fi
 
 scripts/build.sh fuzz -DZEPHAL_WERROR=ON
 mkdir -p build/fuzz/findings

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "install_win.h"
+#include "probe_win.h"
 
 #ifndef ZEPHAL_SOURCE_DIR
 #error "ZEPHAL_SOURCE_DIR must name the source tree, for tests/wine/capture-url.sh"
@@ -39,6 +40,15 @@ bool PointerTo(int x, int y) { return XDoTool("mousemove " + std::to_string(x) +
 
 bool ClickAt(int x, int y) {
   return XDoTool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+}
+
+int WineTrayIcons() {
+  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  if (!tray) return 0;
+  int count = 0;
+  for (const auto& c : probe::ListControls(tray))
+    if (c.cls == "__winex11_tray_icon") ++count;
+  return count;
 }
 
 bool CaptureBrowser() {

@@ -19,6 +19,10 @@ bool PointerTo(int x, int y);
 // Moves the pointer there, then presses and releases the left button.
 bool ClickAt(int x, int y);
 
+// Icons in Wine's stand-alone tray (children of class __winex11_tray_icon of
+// explorer's "Wine System Tray" window).
+int WineTrayIcons();
+
 // Sends every web page the shell opens to the capture script and forgets what it captured before.
 bool CaptureBrowser();
 // The addresses captured so far, oldest first.

@@ -54,16 +54,25 @@ bool WaitLastLine(const std::function<std::string()>& read, const std::string& p
   return false;
 }
 
-using FaultTest = ClientTest;
+class FaultTest : public ClientTest {
+ protected:
+  // A client with an account and `scenario`, asked to connect; its control window.
+  HWND StartAndConnect(const std::string& scenario) {
+    Install(AccountCert());
+    EXPECT_TRUE(WriteScenario(scenario));
+    HWND control = StartClientAndWait("-debuglog");
+    main_ = MainWindow();
+    EXPECT_NE(main_, nullptr);
+    PostMessageA(main_, WM_COMMAND, 1610, 0);
+    return control;
+  }
+  HWND main_ = nullptr;
+};
 
 TEST_F(FaultTest, StatesFromSeveralThreadsForTenSecondsEndShowingTheLastOne) {
-  Install(AccountCert());
   // Four threads at 100 reports a second each, through every state, ending connected.
-  ASSERT_TRUE(WriteScenario("state-storm start+2000 10000 4 100 2 3 4 1 3\n"));
-  HWND control = StartClientAndWait("-debuglog");
-  HWND main = MainWindow();
-  ASSERT_NE(main, nullptr);
-  PostMessageA(main, WM_COMMAND, 1610, 0);
+  HWND control = StartAndConnect("state-storm start+2000 10000 4 100 2 3 4 1 3\n");
+  ASSERT_NE(main_, nullptr);
   ASSERT_TRUE(WaitCallLog("state-storm: 4 threads made", 30000)) << CallLog();
   const std::string calls = CallLog();
   const size_t made = calls.find("state-storm: 4 threads made ");
@@ -74,7 +83,7 @@ TEST_F(FaultTest, StatesFromSeveralThreadsForTenSecondsEndShowingTheLastOne) {
   EXPECT_TRUE(WaitLastLine(read, "CORE: status ", "CORE: status 3", 60000));
   EXPECT_TRUE(WaitLastLine(read, "VIEW: view ", "VIEW: view 1901 for state 3", 20000));
   EXPECT_TRUE(WaitLastLine(read, "TRAY: icon ", "TRAY: icon 1001 ", 20000));
-  EXPECT_EQ((GetWindowLongA(GetDlgItem(main, 1611), GWL_STYLE) & WS_VISIBLE) != 0, true) << "disconnect shown";
+  EXPECT_EQ((GetWindowLongA(GetDlgItem(main_, 1611), GWL_STYLE) & WS_VISIBLE) != 0, true) << "disconnect shown";
   EXPECT_TRUE(IsWindow(control));
   EXPECT_EQ(WaitExit(client_, 0), STILL_ACTIVE);
   PostMessageA(control, WM_CLOSE, 0, 0);
@@ -83,10 +92,7 @@ TEST_F(FaultTest, StatesFromSeveralThreadsForTenSecondsEndShowingTheLastOne) {
 }
 
 TEST_F(FaultTest, CoreThatNeverGetsIdleStillLetsTheClientEndWhileConnecting) {
-  Install(AccountCert());
-  ASSERT_TRUE(WriteScenario("connect-delay never\nstop never-idle\n"));
-  HWND control = StartClientAndWait("-debuglog");
-  PostMessageA(MainWindow(), WM_COMMAND, 1610, 0);
+  HWND control = StartAndConnect("connect-delay never\nstop never-idle\n");
   ASSERT_TRUE(WaitLog("CORE: status 2"));
   PostMessageA(control, WM_COMMAND, 220, 0);  // the tray menu's exit
   EXPECT_EQ(AnswerBox(IDYES), "Lumora Zephal 软件正在连接状态中，您是否确认要退出本软件?");
@@ -110,13 +116,10 @@ std::string DayAfterTomorrowUnterminated() {
 }
 
 TEST_F(FaultTest, UnterminatedQueryRecordTextsAreReadWithinTheirFields) {
-  Install(AccountCert());
   const std::string date = DayAfterTomorrowUnterminated();
   const std::string address = "123.234.123.23499";  // 17 bytes, followed by the start time
   ASSERT_EQ(date.size(), 11u);
-  ASSERT_TRUE(WriteScenario("account-status 0x410\naccount-date " + date + "\naddress " + address + "\n"));
-  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
-  PostMessageA(MainWindow(), WM_COMMAND, 1610, 0);
+  ASSERT_NE(StartAndConnect("account-status 0x410\naccount-date " + date + "\naddress " + address + "\n"), nullptr);
   ASSERT_TRUE(WaitLog("CORE: status 3"));
   AnswerBox(IDOK);  // the end-date notice
   ASSERT_TRUE(WaitLog("INFO: the end-date is"));
@@ -135,11 +138,8 @@ TEST_F(FaultTest, UnterminatedQueryRecordTextsAreReadWithinTheirFields) {
 }
 
 TEST_F(FaultTest, MessageTextWithoutTerminatorIsReadToTheReportLimitOnly) {
-  Install(AccountCert());
   // 5 000 bytes and then a page the client may not read.
-  ASSERT_TRUE(WriteScenario("long-message start+2000 0x10000001 5000\n"));
-  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
-  PostMessageA(MainWindow(), WM_COMMAND, 1610, 0);
+  ASSERT_NE(StartAndConnect("long-message start+2000 0x10000001 5000\n"), nullptr);
   ASSERT_TRUE(WaitCallLog("message 0x10000001 (5000 bytes without a terminator, an unreadable page after them)"))
       << CallLog();
   ASSERT_TRUE(WaitLog("[DLL](#10000001) x"));
@@ -311,22 +311,8 @@ TEST_F(FaultTest, UnwritableLogDirectoryLeavesTheClientWorkingAndSaysSo) {
   EXPECT_EQ(install::ReadCert().at(cc::kConfigByteOffset), 0xC4) << "the settings were saved";
 }
 
-int WineTrayIcons() {
-  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-  if (!tray) return 0;
-  int count = 0;
-  for (const auto& c : probe::ListControls(tray))
-    if (c.cls == "__winex11_tray_icon") ++count;
-  return count;
-}
-
 TEST_F(FaultTest, ShellRestartedWhileConnectingGetsTheConnectingIconBack) {
-  Install(AccountCert());
-  ASSERT_TRUE(WriteScenario("connect-delay 4000\n"));
-  HWND control = StartClientAndWait("-debuglog");
-  HWND main = MainWindow();
-  ASSERT_NE(main, nullptr);
-  PostMessageA(main, WM_COMMAND, 1610, 0);
+  HWND control = StartAndConnect("connect-delay 4000\n");
   ASSERT_TRUE(WaitLog("CORE: status 2"));
   ASSERT_TRUE(WaitLog("TRAY: icon 1002"));
   // A restarted shell has forgotten every icon, then announces itself to
@@ -336,20 +322,20 @@ TEST_F(FaultTest, ShellRestartedWhileConnectingGetsTheConnectingIconBack) {
   forget.hWnd = control;
   forget.uID = 0;
   ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &forget));
-  for (int i = 0; i < 100 && WineTrayIcons() != 0; ++i) Sleep(50);
-  ASSERT_EQ(WineTrayIcons(), 0);
+  for (int i = 0; i < 100 && desktop::WineTrayIcons() != 0; ++i) Sleep(50);
+  ASSERT_EQ(desktop::WineTrayIcons(), 0);
   const size_t before = Log().size();
   PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
   for (int i = 0; i < 100 && Log().find("TRAY: icon", before) == std::string::npos; ++i) Sleep(50);
   const std::string after = Log().substr(before);
   EXPECT_NE(after.find("TRAY: icon 1002 tip Lumora Zephal\\n正在连接: lumora_zephal\r\n"), std::string::npos) << after;
   EXPECT_EQ(after.find("TRAY: the shell did not take the icon"), std::string::npos) << after;
-  for (int i = 0; i < 100 && WineTrayIcons() != 1; ++i) Sleep(50);
-  EXPECT_EQ(WineTrayIcons(), 1);
+  for (int i = 0; i < 100 && desktop::WineTrayIcons() != 1; ++i) Sleep(50);
+  EXPECT_EQ(desktop::WineTrayIcons(), 1);
   // The connection goes on and the one icon follows it.
   EXPECT_TRUE(WaitLog("TRAY: icon 1001"));
   Sleep(300);
-  EXPECT_EQ(WineTrayIcons(), 1);
+  EXPECT_EQ(desktop::WineTrayIcons(), 1);
 }
 
 }  // namespace

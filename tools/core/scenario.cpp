@@ -213,14 +213,28 @@ std::string ReadAccountMinutes(Words& words, Scenario& s) { return ReadNumber(wo
 
 std::string ReadAddress(Words& words, Scenario& s) { return ReadField(words, kAddressSize, &s.address); }
 
-std::string ReadMessage(Words& words, Scenario& s) {
-  TimedEvent event;
+// The "<when>" every event line starts with.
+std::string ReadWhen(Words& words, TimedEvent* event) {
   const std::string_view when = words.Next();
   if (when.empty()) return "missing time";
-  if (!ParseWhen(when, &event.anchor, &event.atMs)) return Quoted("bad time", when);
+  if (!ParseWhen(when, &event->anchor, &event->atMs)) return Quoted("bad time", when);
+  return {};
+}
+
+// "<when> <code>", the start of a message line.
+std::string ReadWhenAndCode(Words& words, TimedEvent* event) {
+  std::string error = ReadWhen(words, event);
+  if (!error.empty()) return error;
   const std::string_view code = words.Next();
   if (code.empty()) return "missing code";
-  if (!ParseUnsigned(code, &event.code)) return Quoted("bad code", code);
+  if (!ParseUnsigned(code, &event->code)) return Quoted("bad code", code);
+  return {};
+}
+
+std::string ReadMessage(Words& words, Scenario& s) {
+  TimedEvent event;
+  std::string error = ReadWhenAndCode(words, &event);
+  if (!error.empty()) return error;
   event.text = std::string(words.Rest());
   s.events.push_back(std::move(event));
   return {};
@@ -229,12 +243,8 @@ std::string ReadMessage(Words& words, Scenario& s) {
 // "long-message <when> <code> <bytes> [text]".
 std::string ReadLongMessage(Words& words, Scenario& s) {
   TimedEvent event;
-  const std::string_view when = words.Next();
-  if (when.empty()) return "missing time";
-  if (!ParseWhen(when, &event.anchor, &event.atMs)) return Quoted("bad time", when);
-  const std::string_view code = words.Next();
-  if (code.empty()) return "missing code";
-  if (!ParseUnsigned(code, &event.code)) return Quoted("bad code", code);
+  std::string error = ReadWhenAndCode(words, &event);
+  if (!error.empty()) return error;
   const std::string_view size = words.Next();
   if (size.empty()) return "missing size";
   if (!ParseUnsigned(size, &event.unterminatedSize) || event.unterminatedSize == 0 ||
@@ -250,9 +260,8 @@ std::string ReadStateStorm(Words& words, Scenario& s) {
   TimedEvent event;
   event.isState = true;
   event.isStorm = true;
-  const std::string_view when = words.Next();
-  if (when.empty()) return "missing time";
-  if (!ParseWhen(when, &event.anchor, &event.atMs)) return Quoted("bad time", when);
+  std::string error = ReadWhen(words, &event);
+  if (!error.empty()) return error;
   struct Bounded {
     const char* name;
     uint32_t* target;
@@ -281,13 +290,12 @@ std::string ReadStateStorm(Words& words, Scenario& s) {
 std::string ReadState(Words& words, Scenario& s) {
   TimedEvent event;
   event.isState = true;
-  const std::string_view when = words.Next();
-  if (when.empty()) return "missing time";
-  if (!ParseWhen(when, &event.anchor, &event.atMs)) return Quoted("bad time", when);
+  std::string error = ReadWhen(words, &event);
+  if (!error.empty()) return error;
   const std::string_view state = words.Next();
   if (state.empty()) return "missing state";
   if (!ParseSigned(state, &event.state)) return Quoted("bad state", state);
-  std::string error = EndOfLine(words);
+  error = EndOfLine(words);
   if (error.empty()) s.events.push_back(std::move(event));
   return error;
 }
