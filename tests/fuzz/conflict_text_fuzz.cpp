@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The core's array: exactly `count` entries (the rest zero), on the heap.
   const size_t entries = count > 0 ? static_cast<size_t>(count) : 0;
   auto array = std::make_unique<ConflictEntry[]>(entries);
-  std::memcpy(array.get(), bytes.data(), std::min(bytes.size(), entries * sizeof(ConflictEntry)));
+  const size_t filled = std::min(bytes.size(), entries * sizeof(ConflictEntry));
+  if (filled) std::memcpy(array.get(), bytes.data(), filled);  // an empty vector's data() may be null
 
   const ConflictList list = CopyConflictList(entries ? array.get() : nullptr, count);
   FUZZ_CHECK(list.size() == std::min<size_t>(entries, kMaxConflictEntries));
