@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test: the portable tests natively, then the Windows build's tests
+# Runs every test: the portable tests natively (also under ASan+UBSan), the
+# fuzz targets briefly, then the Windows build's tests
 # (portable, Win32 layer and the real program) under Wine on one Xvfb display.
 # Also builds the 32-bit release configuration and its setup program, which
 # cannot run here, and checks that two such builds are byte-identical.
@@ -13,6 +14,13 @@ bash scripts/setup-debian.sh
 echo "== native build and tests"
 scripts/build.sh native -DZEPHAL_WERROR=ON
 (cd build/native && ctest --output-on-failure -j2)
+
+echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+scripts/build.sh native-asan -DZEPHAL_WERROR=ON
+(cd build/native-asan && ctest --output-on-failure -j2)
+
+echo "== fuzz targets, 20 s each"
+bash scripts/fuzz.sh 20
 
 echo "== 32-bit Windows release build and setup program (compile and link only)"
 scripts/build.sh win32 -DZEPHAL_WERROR=ON -DZEPHAL_TESTS=OFF

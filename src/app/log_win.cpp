@@ -40,6 +40,11 @@ std::string ComposeMessage(const char* format, va_list args) {
   return buffer.data();
 }
 
+void SetLogStream(FILE* stream) {
+  std::lock_guard<std::mutex> lock(logMutex);
+  logFile = stream;
+}
+
 void OpenLogFile(const char* path) {
   SECURITY_DESCRIPTOR descriptor;
   InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
@@ -48,26 +53,27 @@ void OpenLogFile(const char* path) {
 
   HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, &attributes, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                             nullptr);
+  // Every failure logs to standard output as without a log, and is reported
+  // only once a stream is set, so the warning reaches whoever captures it
+  // instead of vanishing.
   if (file == INVALID_HANDLE_VALUE) {
+    SetLogStream(stdout);
     MsgBox(kLogWarning, "Warning: cannot open the log file: %s", path);
     return;
   }
-  if (!SetStdHandle(STD_OUTPUT_HANDLE, file) || !SetStdHandle(STD_ERROR_HANDLE, file))
-    MsgBox(kLogWarning, "Error: cannot redirect stdout/stderr to the log file: %s", path);
+  const bool redirected = SetStdHandle(STD_OUTPUT_HANDLE, file) && SetStdHandle(STD_ERROR_HANDLE, file);
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(file), _O_TEXT);
   if (fd < 0) {
+    CloseHandle(file);  // without a descriptor no stream can own the handle; do not leak it
+    SetLogStream(stdout);
     MsgBox(kLogWarning, "Error: log redirect failed due to _open_osfhandle failure");
-    // Without a descriptor no stream can own the handle; do not leak it.
-    CloseHandle(file);
     return;
   }
   FILE* stream = _fdopen(fd, "w");
-  if (!stream) {
-    MsgBox(kLogWarning, "Error: log redirect failed due to _fdopen");
-    _close(fd);
-  }
-  std::lock_guard<std::mutex> lock(logMutex);
-  logFile = stream ? stream : stdout;
+  if (!stream) _close(fd);
+  SetLogStream(stream ? stream : stdout);
+  if (!redirected) MsgBox(kLogWarning, "Error: cannot redirect stdout/stderr to the log file: %s", path);
+  if (!stream) MsgBox(kLogWarning, "Error: log redirect failed due to _fdopen");
 }
 
 }  // namespace
@@ -121,8 +127,7 @@ void LogSetup() {
     std::snprintf(path, sizeof path, "%s%s.%s", appState.installDir, "lumora_zephal", "log");
     OpenLogFile(path);
   } else {
-    std::lock_guard<std::mutex> lock(logMutex);
-    logFile = stdout;
+    SetLogStream(stdout);
   }
   boxOwner = &appState.hwndControl;
 }

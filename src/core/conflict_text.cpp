@@ -1,5 +1,6 @@
 #include "core/conflict_text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -24,6 +25,7 @@ ConflictList CopyConflictList(const void* array, int32_t count) {
   const size_t n = static_cast<size_t>(count < kMaxConflictEntries ? count : kMaxConflictEntries);
   ConflictList list(n);
   std::memcpy(list.data(), array, n * sizeof(ConflictEntry));
+  list.announced = static_cast<size_t>(count);
   return list;
 }
 
@@ -46,15 +48,16 @@ std::string BuildConflictText(const std::string& heading, const ConflictList& en
     total += lines.back().size();
   }
 
+  const size_t all = std::max(entries.announced, entries.size());
   std::string text = heading;
-  if (total <= limit) {
+  if (total <= limit && all == entries.size()) {
     for (const std::string& line : lines) text += line;
   } else {
     // List what fits with room kept for the longest count line, then count the rest.
-    const size_t reserve = OmittedLine(lines.size()).size() + closing.size();
+    const size_t reserve = OmittedLine(all).size() + closing.size();
     size_t listed = 0;
     while (listed < lines.size() && text.size() + lines[listed].size() + reserve <= limit) text += lines[listed++];
-    text += OmittedLine(lines.size() - listed);
+    text += OmittedLine(all - listed);
   }
   text += closing;
   // Only a heading and closing longer than the buffer could get here.

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "install_win.h"
+#include "probe_win.h"
 
 #ifndef ZEPHAL_SOURCE_DIR
 #error "ZEPHAL_SOURCE_DIR must name the source tree, for tests/wine/capture-url.sh"
@@ -21,22 +22,33 @@ std::string UrlLog() {
 
 }  // namespace
 
-bool XDoTool(const std::string& args) {
-  std::string command = "Z:\\usr\\bin\\xdotool " + args;
+bool RunLinux(const std::string& commandLine) {
+  std::string command = commandLine;
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return false;
-  WaitForSingleObject(pi.hProcess, 5000);
+  WaitForSingleObject(pi.hProcess, 5000);  // fails at once: Wine hands out no waitable handle for it
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
   return true;
 }
 
+bool XDoTool(const std::string& args) { return RunLinux("Z:\\usr\\bin\\xdotool " + args); }
+
 bool PointerTo(int x, int y) { return XDoTool("mousemove " + std::to_string(x) + " " + std::to_string(y)); }
 
 bool ClickAt(int x, int y) {
   return XDoTool("mousemove " + std::to_string(x) + " " + std::to_string(y) + " click 1");
+}
+
+int WineTrayIcons() {
+  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  if (!tray) return 0;
+  int count = 0;
+  for (const auto& c : probe::ListControls(tray))
+    if (c.cls == "__winex11_tray_icon") ++count;
+  return count;
 }
 
 bool CaptureBrowser() {

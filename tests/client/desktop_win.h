@@ -9,11 +9,19 @@
 
 namespace desktop {
 
-// Runs xdotool with `args`; Wine starts the Linux program directly.
+// Starts a Linux program ("Z:\\usr\\bin\\..." and its arguments), which Wine
+// runs directly; false when it could not be started. Wine gives no handle to
+// wait on or read an exit code from: callers watch for its effect.
+bool RunLinux(const std::string& commandLine);
+// Runs xdotool with `args`.
 bool XDoTool(const std::string& args);
 bool PointerTo(int x, int y);
 // Moves the pointer there, then presses and releases the left button.
 bool ClickAt(int x, int y);
+
+// Icons in Wine's stand-alone tray (children of class __winex11_tray_icon of
+// explorer's "Wine System Tray" window).
+int WineTrayIcons();
 
 // Sends every web page the shell opens to the capture script and forgets what it captured before.
 bool CaptureBrowser();

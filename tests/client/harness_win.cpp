@@ -63,15 +63,22 @@ bool ClientTest::CopyProgram(const char* name, const char* targetName) {
          FALSE;
 }
 
-PROCESS_INFORMATION ClientTest::Launch(const std::string& program, const std::string& args) {
+PROCESS_INFORMATION ClientTest::Launch(const std::string& program, const std::string& args, HANDLE output) {
   std::string commandLine = "\"" + dir_ + program + "\"";
   if (!args.empty()) commandLine += " " + args;
   STARTUPINFOA si{};
   si.cb = sizeof si;
+  if (output) {
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = output;
+    si.hStdError = output;
+  }
   PROCESS_INFORMATION pi{};
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back('\0');
-  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, dir_.c_str(), &si, &pi)) {
+  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, output != nullptr, 0, nullptr, dir_.c_str(), &si,
+                      &pi)) {
     ADD_FAILURE() << "cannot start " << commandLine << " (error " << GetLastError() << ")";
     return PROCESS_INFORMATION{};
   }
@@ -79,8 +86,8 @@ PROCESS_INFORMATION ClientTest::Launch(const std::string& program, const std::st
   return pi;
 }
 
-PROCESS_INFORMATION ClientTest::StartClient(const std::string& args) {
-  client_ = Launch(kClientExe, args);
+PROCESS_INFORMATION ClientTest::StartClient(const std::string& args, HANDLE output) {
+  client_ = Launch(kClientExe, args, output);
   return client_;
 }
 

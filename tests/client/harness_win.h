@@ -21,9 +21,10 @@ class ClientTest : public ::testing::Test {
   // Copies a program of the build into the installation directory.
   bool CopyProgram(const char* name, const char* targetName = nullptr);
   // Starts a program of the installation directory; its handle is kept and ended at TearDown.
-  PROCESS_INFORMATION Launch(const std::string& program, const std::string& args);
+  // `output`, when given, is an inheritable handle that gets its standard output and error.
+  PROCESS_INFORMATION Launch(const std::string& program, const std::string& args, HANDLE output = nullptr);
   // Starts the client (copied into the installation) with `args`.
-  PROCESS_INFORMATION StartClient(const std::string& args = "");
+  PROCESS_INFORMATION StartClient(const std::string& args = "", HANDLE output = nullptr);
   // Starts the client and waits for its control window.
   HWND StartClientAndWait(const std::string& args = "");
   // Exit code, or STILL_ACTIVE after the timeout.

@@ -13,19 +13,10 @@ namespace {
 
 namespace cc = client_config;
 
-int WineTrayIcons() {
-  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-  if (!tray) return 0;
-  int count = 0;
-  for (const auto& c : probe::ListControls(tray))
-    if (c.cls == "__winex11_tray_icon") ++count;
-  return count;
-}
-
 bool WaitTrayIcons(int expected, DWORD timeoutMs = 5000) {
   for (DWORD waited = 0; waited < timeoutMs; waited += 50, Sleep(50))
-    if (WineTrayIcons() == expected) return true;
-  return WineTrayIcons() == expected;
+    if (desktop::WineTrayIcons() == expected) return true;
+  return desktop::WineTrayIcons() == expected;
 }
 
 class TrayTest : public ClientTest {
@@ -175,7 +166,7 @@ TEST_F(TrayTest, MenuExitWhileConnectedAsksAndNoChangesNothing) {
   EXPECT_EQ(WaitExit(client_, 0), STILL_ACTIVE);
   EXPECT_EQ(CallLog().find("Zephal_Stop"), std::string::npos);
   EXPECT_EQ(Log().find("TRAY:", before), std::string::npos) << "the tray changed";
-  EXPECT_EQ(WineTrayIcons(), 1);
+  EXPECT_EQ(desktop::WineTrayIcons(), 1);
 }
 
 // The tooltip as the shell shows it: hovering the icon makes explorer show its

@@ -91,6 +91,17 @@ TEST(ConflictList, CopiesAtMostTheTrustedNumberOfEntries) {
   EXPECT_EQ(ConflictProgram(two[1]), "C:\\second.exe");
   EXPECT_EQ(ConflictName(two[1]), "second");
   EXPECT_EQ(CopyConflictList(array.data(), 300).size(), static_cast<size_t>(kMaxConflictEntries));
+  EXPECT_EQ(CopyConflictList(array.data(), 300).announced, 300u);
+}
+
+TEST(ConflictText, EntriesAnnouncedButNotReadAreCounted) {
+  ConflictList read = {Entry("C:\\a.exe", "A"), Entry("C:\\b.exe", "B")};
+  read.announced = 10000;
+  EXPECT_EQ(BuildConflictText(kClosableHeading, read, kQuestion),
+            kClosableHeading + Line("A", "C:\\a.exe") + Line("B", "C:\\b.exe") + "另有 9998 个软件未能列出\n" + kQuestion);
+  read.announced = 1;  // a count below what was read never hides an entry
+  EXPECT_EQ(BuildConflictText(kClosableHeading, read, kQuestion),
+            kClosableHeading + Line("A", "C:\\a.exe") + Line("B", "C:\\b.exe") + kQuestion);
 }
 
 }  // namespace

@@ -51,8 +51,11 @@ TEST_F(AccountNoticeTest, DateMidnightIsLocalMidnight) {
   EXPECT_EQ(midnight, kMidnight);
   ASSERT_TRUE(DateMidnight(unterminated, &midnight));
   EXPECT_EQ(midnight, kMidnight) << "read past the 11-byte field";
-  EXPECT_FALSE(DateMidnight("garbage", &midnight));
-  EXPECT_FALSE(DateMidnight("2026-13-01", &midnight));
+  // Fields are always 11 bytes: the function reads all of them.
+  const char garbage[11] = "garbage";
+  const char badMonth[11] = "2026-13-01";
+  EXPECT_FALSE(DateMidnight(garbage, &midnight));
+  EXPECT_FALSE(DateMidnight(badMonth, &midnight));
 }
 
 TEST_F(AccountNoticeTest, EndDateNoticeWithinTwoDays) {
@@ -85,7 +88,8 @@ TEST_F(AccountNoticeTest, StatusWordsWithoutANotice) {
   EXPECT_EQ(DecideAccountNotice(0x020, kDate, 5, soon), AccountNotice::None);  // no level
   EXPECT_EQ(DecideAccountNotice(0x010, kDate, 5, soon), AccountNotice::None);
   // A date end never falls back to the remaining time.
-  EXPECT_EQ(DecideAccountNotice(0x430, "bad", 5, soon), AccountNotice::None);
+  const char bad[11] = "bad";
+  EXPECT_EQ(DecideAccountNotice(0x430, bad, 5, soon), AccountNotice::None);
   // Level 3 with a real end still gets its notice.
   EXPECT_EQ(DecideAccountNotice(0xC90, kDate, 5, soon), AccountNotice::EndDate);
   EXPECT_EQ(DecideAccountNotice(0x1C20, kDate, 5, soon), AccountNotice::EndTime);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace cs = core_scenario;
 
@@ -156,6 +157,36 @@ const GoodLine kGoodLines[] = {
        EXPECT_EQ(s.conflicts[0].displayName, "网络卫士");
      }},
     {"conflict closable 7 x.exe", [](const cs::Scenario& s) { EXPECT_EQ(s.conflicts.at(0).displayName, ""); }},
+    {"conflicts 10000 unclosable 2147473648 \"C:\\a b.exe\" Many",
+     [](const cs::Scenario& s) {
+       ASSERT_EQ(s.conflicts.size(), 10000u);
+       EXPECT_FALSE(s.conflicts[0].closable);
+       EXPECT_EQ(s.conflicts[0].processId, 2147473648);
+       EXPECT_EQ(s.conflicts[9999].processId, 2147483647);
+       EXPECT_EQ(s.conflicts[9999].program, "C:\\a b.exe");
+       EXPECT_EQ(s.conflicts[9999].displayName, "Many");
+     }},
+    {"long-message start+2000 0x10000001 5000",
+     [](const cs::Scenario& s) {
+       ASSERT_EQ(s.events.size(), 1u);
+       EXPECT_FALSE(s.events[0].isState);
+       EXPECT_EQ(s.events[0].code, 0x10000001u);
+       EXPECT_EQ(s.events[0].unterminatedSize, 5000u);
+       EXPECT_EQ(s.events[0].text, "");
+     }},
+    {"long-message init+5 0x1 7 ab c", [](const cs::Scenario& s) { EXPECT_EQ(s.events.at(0).text, "ab c"); }},
+    {"state-storm start+2000 10000 4 100 2 3 -1 3",
+     [](const cs::Scenario& s) {
+       ASSERT_EQ(s.events.size(), 1u);
+       const cs::TimedEvent& e = s.events[0];
+       EXPECT_TRUE(e.isState && e.isStorm);
+       EXPECT_EQ(e.atMs, 2000u);
+       EXPECT_EQ(e.storm.durationMs, 10000u);
+       EXPECT_EQ(e.storm.threads, 4u);
+       EXPECT_EQ(e.storm.perSecond, 100u);
+       EXPECT_EQ(e.storm.states, (std::vector<int32_t>{2, 3, -1, 3}));
+       EXPECT_EQ(e.state, 3) << "the state reported last";
+     }},
 };
 
 TEST(Scenario, EachKeyIsRead) {
@@ -212,6 +243,21 @@ const BadLine kBadLines[] = {
     {"conflict closable 1", "conflict: missing program"},
     {"conflict closable 1 \"C:\\Program Files\\x.exe name", "conflict: missing closing quote"},
     {"conflict closable 1 \"\" name", "conflict: missing program"},
+    {"conflicts", "conflicts: missing count"},
+    {"conflicts 0 closable 1 x.exe", "conflicts: bad count \"0\""},
+    {"conflicts 100001 closable 1 x.exe", "conflicts: bad count \"100001\""},
+    {"conflicts 2 closable 2147483647 x.exe", "conflicts: process ids beyond 2147483647"},
+    {"conflicts 2 maybe 1 x.exe", "conflicts: bad kind \"maybe\""},
+    {"long-message 100 0x1", "long-message: missing size"},
+    {"long-message 100 0x1 0", "long-message: bad size \"0\""},
+    {"long-message 100 0x1 1048577", "long-message: bad size \"1048577\""},
+    {"long-message 100 text 5", "long-message: bad code \"text\""},
+    {"state-storm 100 1000 4 100", "state-storm: missing state"},
+    {"state-storm 100 1000 4", "state-storm: missing rate"},
+    {"state-storm 100 1000 17 100 3", "state-storm: bad threads \"17\""},
+    {"state-storm 100 1000 4 1001 3", "state-storm: bad rate \"1001\""},
+    {"state-storm 100 0 4 100 3", "state-storm: bad duration \"0\""},
+    {"state-storm 100 1000 4 100 3 idle", "state-storm: bad state \"idle\""},
 };
 
 TEST(Scenario, BadLinesAreReportedAndChangeNothing) {
@@ -223,6 +269,23 @@ TEST(Scenario, BadLinesAreReportedAndChangeNothing) {
     EXPECT_EQ(s.issues[0].what, line.issue);
     ExpectDefaults(s);
   }
+}
+
+TEST(Scenario, ConflictCountsAddUpToTheirBound) {
+  const cs::Scenario s = cs::ParseScenario(
+      "conflicts 60000 closable 1 a.exe\n"
+      "conflicts 40000 closable 1 b.exe\n"
+      "conflicts 1 closable 1 c.exe\n");
+  EXPECT_EQ(s.conflicts.size(), 100000u);
+  ASSERT_EQ(s.issues.size(), 1u) << IssuesOf(s);
+  EXPECT_EQ(s.issues[0].line, 3);
+  EXPECT_EQ(s.issues[0].what, "conflicts: more than 100000 entries in all");
+}
+
+TEST(Scenario, LongMessageTextRepeatsToItsSize) {
+  EXPECT_EQ(cs::RepeatToSize("", 3), "xxx");
+  EXPECT_EQ(cs::RepeatToSize("abc", 7), "abcabca");
+  EXPECT_EQ(cs::RepeatToSize("abc", 2), "ab");
 }
 
 TEST(Scenario, BadLinesCarryTheirLineNumbersAndTheRestStillApplies) {

@@ -63,7 +63,8 @@ TEST_F(TrayTooltipTest, OverlongTextsStayInsideTheTipWithoutSplittingACharacter)
   for (int i = 0; i < 60; ++i) wide += "连";  // 120 bytes of double-byte characters
   texts.connected = wide;
   texts.time = wide;
-  const TrayFace face = BuildTrayFace(3, texts, kStart, "1.2.3.4");
+  const char ip[17] = "1.2.3.4";  // the whole 17-byte field, as the record has it
+  const TrayFace face = BuildTrayFace(3, texts, kStart, ip);
   EXPECT_LE(face.tip.size(), kTrayTipSize - 1);
   // Every piece is cut to 49 bytes: never half a character.
   size_t i = 0;

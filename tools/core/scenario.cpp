@@ -1,5 +1,6 @@
 #include "scenario.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace core_scenario {
@@ -212,15 +213,76 @@ std::string ReadAccountMinutes(Words& words, Scenario& s) { return ReadNumber(wo
 
 std::string ReadAddress(Words& words, Scenario& s) { return ReadField(words, kAddressSize, &s.address); }
 
-std::string ReadMessage(Words& words, Scenario& s) {
-  TimedEvent event;
+// The "<when>" every event line starts with.
+std::string ReadWhen(Words& words, TimedEvent* event) {
   const std::string_view when = words.Next();
   if (when.empty()) return "missing time";
-  if (!ParseWhen(when, &event.anchor, &event.atMs)) return Quoted("bad time", when);
+  if (!ParseWhen(when, &event->anchor, &event->atMs)) return Quoted("bad time", when);
+  return {};
+}
+
+// "<when> <code>", the start of a message line.
+std::string ReadWhenAndCode(Words& words, TimedEvent* event) {
+  std::string error = ReadWhen(words, event);
+  if (!error.empty()) return error;
   const std::string_view code = words.Next();
   if (code.empty()) return "missing code";
-  if (!ParseUnsigned(code, &event.code)) return Quoted("bad code", code);
+  if (!ParseUnsigned(code, &event->code)) return Quoted("bad code", code);
+  return {};
+}
+
+std::string ReadMessage(Words& words, Scenario& s) {
+  TimedEvent event;
+  std::string error = ReadWhenAndCode(words, &event);
+  if (!error.empty()) return error;
   event.text = std::string(words.Rest());
+  s.events.push_back(std::move(event));
+  return {};
+}
+
+// "long-message <when> <code> <bytes> [text]".
+std::string ReadLongMessage(Words& words, Scenario& s) {
+  TimedEvent event;
+  std::string error = ReadWhenAndCode(words, &event);
+  if (!error.empty()) return error;
+  const std::string_view size = words.Next();
+  if (size.empty()) return "missing size";
+  if (!ParseUnsigned(size, &event.unterminatedSize) || event.unterminatedSize == 0 ||
+      event.unterminatedSize > kMostMessageBytes)
+    return Quoted("bad size", size);
+  event.text = std::string(words.Rest());
+  s.events.push_back(std::move(event));
+  return {};
+}
+
+// "state-storm <when> <ms> <threads> <per second> <state>...".
+std::string ReadStateStorm(Words& words, Scenario& s) {
+  TimedEvent event;
+  event.isState = true;
+  event.isStorm = true;
+  std::string error = ReadWhen(words, &event);
+  if (!error.empty()) return error;
+  struct Bounded {
+    const char* name;
+    uint32_t* target;
+    uint32_t most;
+  };
+  const Bounded numbers[] = {{"duration", &event.storm.durationMs, kNever - 1},
+                             {"threads", &event.storm.threads, kMostStormThreads},
+                             {"rate", &event.storm.perSecond, kMostStormRate}};
+  for (const Bounded& n : numbers) {
+    const std::string_view word = words.Next();
+    if (word.empty()) return std::string("missing ") + n.name;
+    if (!ParseUnsigned(word, n.target) || *n.target == 0 || *n.target > n.most)
+      return Quoted(std::string("bad ") + n.name, word);
+  }
+  for (std::string_view word = words.Next(); !word.empty(); word = words.Next()) {
+    int32_t state;
+    if (!ParseSigned(word, &state)) return Quoted("bad state", word);
+    event.storm.states.push_back(state);
+  }
+  if (event.storm.states.empty()) return "missing state";
+  event.state = event.storm.states.back();
   s.events.push_back(std::move(event));
   return {};
 }
@@ -228,18 +290,18 @@ std::string ReadMessage(Words& words, Scenario& s) {
 std::string ReadState(Words& words, Scenario& s) {
   TimedEvent event;
   event.isState = true;
-  const std::string_view when = words.Next();
-  if (when.empty()) return "missing time";
-  if (!ParseWhen(when, &event.anchor, &event.atMs)) return Quoted("bad time", when);
+  std::string error = ReadWhen(words, &event);
+  if (!error.empty()) return error;
   const std::string_view state = words.Next();
   if (state.empty()) return "missing state";
   if (!ParseSigned(state, &event.state)) return Quoted("bad state", state);
-  std::string error = EndOfLine(words);
+  error = EndOfLine(words);
   if (error.empty()) s.events.push_back(std::move(event));
   return error;
 }
 
-std::string ReadConflict(Words& words, Scenario& s) {
+// The words of a conflict entry after the key (and the count of `conflicts`).
+std::string ReadConflictEntry(Words& words, Conflict* out) {
   Conflict conflict;
   const std::string_view kind = words.Next();
   if (kind != "closable" && kind != "unclosable") {
@@ -257,7 +319,34 @@ std::string ReadConflict(Words& words, Scenario& s) {
   if (name.size() >= kDisplayNameSize) return "name longer than " + std::to_string(kDisplayNameSize - 1) + " bytes";
   conflict.program = std::string(program);
   conflict.displayName = std::string(name);
-  s.conflicts.push_back(std::move(conflict));
+  *out = std::move(conflict);
+  return {};
+}
+
+std::string ReadConflict(Words& words, Scenario& s) {
+  Conflict conflict;
+  std::string error = ReadConflictEntry(words, &conflict);
+  if (error.empty()) s.conflicts.push_back(std::move(conflict));
+  return error;
+}
+
+// "conflicts <count> <kind> <pid> <program> [name]": `count` entries, the
+// process ids counting up from `pid`.
+std::string ReadConflicts(Words& words, Scenario& s) {
+  const std::string_view countWord = words.Next();
+  if (countWord.empty()) return "missing count";
+  uint32_t count;
+  if (!ParseUnsigned(countWord, &count) || count == 0 || count > kMostConflicts) return Quoted("bad count", countWord);
+  if (s.conflicts.size() + count > kMostConflicts) return "more than " + std::to_string(kMostConflicts) + " entries in all";
+  Conflict first;
+  std::string error = ReadConflictEntry(words, &first);
+  if (!error.empty()) return error;
+  if (static_cast<int64_t>(first.processId) + count - 1 > INT32_MAX) return "process ids beyond 2147483647";
+  s.conflicts.reserve(s.conflicts.size() + count);
+  for (uint32_t i = 0; i < count; ++i) {
+    s.conflicts.push_back(first);
+    s.conflicts.back().processId = first.processId + static_cast<int32_t>(i);
+  }
   return {};
 }
 
@@ -280,9 +369,20 @@ constexpr Key kKeys[] = {
     {"message", ReadMessage},
     {"state", ReadState},
     {"conflict", ReadConflict},
+    {"conflicts", ReadConflicts},
+    {"long-message", ReadLongMessage},
+    {"state-storm", ReadStateStorm},
 };
 
 }  // namespace
+
+std::string RepeatToSize(const std::string& text, uint32_t size) {
+  const std::string unit = text.empty() ? std::string("x") : text;
+  std::string out;
+  out.reserve(size);
+  while (out.size() < size) out.append(unit, 0, std::min<size_t>(unit.size(), size - out.size()));
+  return out;
+}
 
 Scenario ParseScenario(std::string_view text) {
   constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";  // editors may put it first

@@ -22,19 +22,39 @@ constexpr size_t kAddressSize = 17;
 // Field sizes of a conflict entry, which keeps a terminator.
 constexpr size_t kProgramSize = 261;
 constexpr size_t kDisplayNameSize = 43;
+// Bounds of the fault lines, so a typing slip cannot exhaust the machine.
+constexpr uint32_t kMostConflicts = 100000;
+constexpr uint32_t kMostStormThreads = 16;
+constexpr uint32_t kMostStormRate = 1000;       // reports per second and thread
+constexpr uint32_t kMostMessageBytes = 1 << 20;  // an unterminated message text
 
 // When a scripted event happens: so many milliseconds after Zephal_Init or
 // after each Zephal_Start.
 enum class Anchor { Start, Init };
 
-// A state report (`state` line) or a message (`message` line).
+// `state-storm`: several threads report states at once for a while, cycling
+// through `states`; then the status thread reports the last of them once more.
+struct StateStorm {
+  uint32_t durationMs = 0;
+  uint32_t threads = 0;
+  uint32_t perSecond = 0;  // reports per second on each thread
+  std::vector<int32_t> states;
+};
+
+// A state report (`state` line, `state-storm` line) or a message (`message`
+// line, `long-message` line).
 struct TimedEvent {
   Anchor anchor = Anchor::Start;
   uint32_t atMs = 0;
   bool isState = false;
-  int32_t state = 0;  // isState
+  int32_t state = 0;  // isState; a storm's last state
+  bool isStorm = false;  // isState: `storm` applies
+  StateStorm storm;
   uint32_t code = 0;  // !isState
   std::string text;   // !isState
+  // !isState: the text is repeated to exactly this many bytes and handed over
+  // without a terminator (`long-message`); 0 for an ordinary message.
+  uint32_t unterminatedSize = 0;
 };
 
 struct Conflict {
@@ -69,6 +89,9 @@ struct Scenario {
   std::vector<Conflict> conflicts;        // in file order
   std::vector<Issue> issues;
 };
+
+// A `long-message` text: `text` (or "x" when empty) repeated to exactly `size` bytes.
+std::string RepeatToSize(const std::string& text, uint32_t size);
 
 // Never fails: lines it cannot use land in `issues` with their line number.
 Scenario ParseScenario(std::string_view text);

@@ -13,6 +13,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdarg>
@@ -25,6 +26,7 @@
 #include <mutex>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/core_api.h"
@@ -170,6 +172,37 @@ struct Event {
   std::string text;
   uint64_t id;     // message thread: for a state report to wait on
   uint64_t after;  // status thread: not before this message has gone out
+  bool unterminated = false;  // message thread: the text goes out without its terminator
+  std::shared_ptr<const core_scenario::StateStorm> storm;  // status thread: a storm, then `state`
+};
+
+// A text handed over without a terminator, its last byte right before a page
+// the process may not read: a reader that runs past it faults at once.
+class GuardedText {
+ public:
+  explicit GuardedText(const std::string& text) {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    const size_t page = info.dwPageSize;
+    size_ = (text.size() + page - 1) / page * page + page;
+    base_ = static_cast<char*>(VirtualAlloc(nullptr, size_, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    if (!base_) return;
+    DWORD old;
+    if (!VirtualProtect(base_ + size_ - page, page, PAGE_NOACCESS, &old)) return;
+    text_ = base_ + size_ - page - text.size();
+    std::memcpy(text_, text.data(), text.size());
+  }
+  ~GuardedText() {
+    if (base_) VirtualFree(base_, 0, MEM_RELEASE);
+  }
+  GuardedText(const GuardedText&) = delete;
+  GuardedText& operator=(const GuardedText&) = delete;
+  const char* text() const { return text_; }  // null when it could not be set up
+
+ private:
+  char* base_ = nullptr;
+  size_t size_ = 0;
+  char* text_ = nullptr;
 };
 
 using Queue = std::multimap<Clock::time_point, Event>;  // keeps equal times in scheduling order
@@ -261,13 +294,15 @@ void ApplyMessage(Session& s, uint32_t code) {
   FillEntries(s);
 }
 
-void ScheduleState(Session& s, Clock::time_point at, bool ofConnection, int32_t state, uint64_t afterMessage = 0) {
-  s.queues[kStatusLine].emplace(at, Event{ofConnection, state, 0, {}, 0, afterMessage});
+void ScheduleState(Session& s, Clock::time_point at, bool ofConnection, int32_t state, uint64_t afterMessage = 0,
+                   std::shared_ptr<const core_scenario::StateStorm> storm = nullptr) {
+  s.queues[kStatusLine].emplace(at, Event{ofConnection, state, 0, {}, 0, afterMessage, false, std::move(storm)});
 }
 
-uint64_t ScheduleMessage(Session& s, Clock::time_point at, bool ofConnection, uint32_t code, const std::string& text) {
+uint64_t ScheduleMessage(Session& s, Clock::time_point at, bool ofConnection, uint32_t code, const std::string& text,
+                         bool unterminated = false) {
   const uint64_t id = ++s.lastMessageId;
-  s.queues[kMessageLine].emplace(at, Event{ofConnection, 0, code, text, id, 0});
+  s.queues[kMessageLine].emplace(at, Event{ofConnection, 0, code, text, id, 0, unterminated, nullptr});
   return id;
 }
 
@@ -290,8 +325,14 @@ void ScheduleScripted(Session& s, Anchor anchor, Clock::time_point base) {
   const bool ofConnection = anchor == Anchor::Start;
   for (const core_scenario::TimedEvent& e : s.scenario.events) {
     if (e.anchor != anchor) continue;
-    if (e.isState) {
+    if (e.isStorm) {
+      ScheduleState(s, After(base, e.atMs), ofConnection, e.state, 0,
+                    std::make_shared<const core_scenario::StateStorm>(e.storm));
+    } else if (e.isState) {
       ScheduleState(s, After(base, e.atMs), ofConnection, e.state);
+    } else if (e.unterminatedSize > 0) {
+      ScheduleMessage(s, After(base, e.atMs), ofConnection, e.code,
+                      core_scenario::RepeatToSize(e.text, e.unterminatedSize), true);
     } else {
       ScheduleMessage(s, After(base, e.atMs), ofConnection, e.code, e.text);
     }
@@ -345,6 +386,38 @@ CoreQueryRecord Query(const Session& s) {
   return q;
 }
 
+// `state-storm`: threads of their own report states at once, each at its
+// rate, until the storm's time is up or the session closes. Runs on the status
+// thread with no lock held, which waits for them all.
+void RunStorm(Session& s, const core_scenario::StateStorm& storm) {
+  const Clock::time_point end = After(Clock::now(), storm.durationMs);
+  const auto period = std::chrono::microseconds(1000000 / storm.perSecond);
+  std::atomic<uint32_t> reports{0};
+  std::vector<std::thread> threads;
+  for (uint32_t t = 0; t < storm.threads; ++t) {
+    threads.emplace_back([&s, &storm, &reports, end, period, t] {
+      Clock::time_point next = Clock::now();
+      for (size_t i = t; Clock::now() < end; ++i) {
+        const int32_t state = storm.states[i % storm.states.size()];
+        CoreStatusCallback onStatus;
+        {
+          std::lock_guard<std::mutex> hold(s.lock);
+          if (s.closing) return;
+          ApplyState(s, state);
+          onStatus = s.onStatus;
+        }
+        if (onStatus) onStatus(state);
+        ++reports;
+        next += period;
+        std::this_thread::sleep_until(next);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  callLog.Write("state-storm: %u threads made %u reports in %u ms", static_cast<unsigned>(storm.threads),
+                static_cast<unsigned>(reports.load()), static_cast<unsigned>(storm.durationMs));
+}
+
 // A line thread: waits for its next report to fall due and makes the callback
 // with no lock held. The log line is written before the lock is let go, so the
 // log shows reports in the order the core made them.
@@ -367,6 +440,12 @@ void RunLine(Session& s, Line line) {
     }
     const Event event = std::move(first->second);
     queue.erase(first);
+    if (event.storm) {
+      hold.unlock();
+      RunStorm(s, *event.storm);
+      hold.lock();
+      if (s.closing) break;
+    }
     // The core's own view changes before the client hears of it, so calls made
     // from inside the callback already see it.
     if (line == kStatusLine) {
@@ -378,11 +457,20 @@ void RunLine(Session& s, Line line) {
     } else {
       ApplyMessage(s, event.code);
       const CoreMessageCallback onMessage = s.onMessage;
-      callLog.Write("message 0x%08X%s%s", static_cast<unsigned>(event.code), event.text.empty() ? "" : " ",
-                    event.text.c_str());
+      std::unique_ptr<GuardedText> guarded;
+      if (event.unterminated) {
+        guarded = std::make_unique<GuardedText>(event.text);
+        callLog.Write("message 0x%08X (%u bytes without a terminator%s)", static_cast<unsigned>(event.code),
+                      static_cast<unsigned>(event.text.size()),
+                      guarded->text() ? ", an unreadable page after them" : "; no guard page: not sent");
+      } else {
+        callLog.Write("message 0x%08X%s%s", static_cast<unsigned>(event.code), event.text.empty() ? "" : " ",
+                      event.text.c_str());
+      }
       hold.unlock();
       s.wake.notify_all();  // a state report may be waiting for this message
-      if (onMessage) onMessage(event.code, event.text.c_str());
+      const char* text = event.unterminated ? guarded->text() : event.text.c_str();
+      if (onMessage && text) onMessage(event.code, text);
     }
     hold.lock();
   }
