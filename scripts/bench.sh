@@ -88,8 +88,8 @@ stop() {  # stop PROGRAM: WM_CLOSE to its hidden window, sets shutdown_ms once t
   wait "$watcher"
 }
 rss_kb() { awk '/^VmRSS/ {print $2}' "/proc/$pid/status"; }
-# CPU time of every thread of the process, in nanoseconds.
-cpu_ns() { cat /proc/"$pid"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%d", s}'; }
+# CPU time of every thread of the process, in nanoseconds (%.0f: mawk's %d stops at 2^31).
+cpu_ns() { cat /proc/"$pid"/task/*/schedstat 2>/dev/null | awk '{s += $1} END {printf "%.0f", s}'; }
 # Every time a thread of the process went to sleep and was woken again.
 wakes() { cat /proc/"$pid"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}'; }
 hide() { driver hide --class "${shown_class[$1]}" --title "${title[$1]}" >/dev/null; }
