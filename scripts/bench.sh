@@ -39,18 +39,8 @@ cp "$bin/lumora_zephal.exe" "$bin/lumora_zephal_counted.exe" "$bin/Zephal_Core.d
 # The stand-in core logs every call to a file; the real core does not, so that cost stays out.
 echo "calllog off" >"$dir_unix/core-scenario.txt"
 # 126-byte settings: "demo"/"demo" remembered (options 0xC0), automatic login and the log off.
-field() {
-  local text=$1 i hex
-  for ((i = 0; i < 20; i++)); do
-    if ((i < ${#text})); then
-      hex=$(printf '%02x' "'${text:i:1}")
-      printf '%s%s' "${hex:1:1}" "${hex:0:1}"
-    else
-      printf '00'
-    fi
-  done
-}
-cert=00000000$(field demo)$(field demo)c0$(printf '00%.0s' $(seq 81))
+. "$root/scripts/cert-field.sh"
+cert=00000000$(cert_field demo)$(cert_field demo)c0$(printf '00%.0s' $(seq 81))
 key='HKLM\Software\ZEPHAL\KAVRO'
 wine_run reg add "$key" /ve /d 'C:\bench\' /f >/dev/null
 wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" /f >/dev/null

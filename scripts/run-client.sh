@@ -37,18 +37,8 @@ if ! wine_run reg query "$key" /v cert </dev/null >/dev/null 2>&1; then
   # 126 bytes: the account "demo"/"demo" remembered, automatic login and the
   # log on (byte 44 = 0xD4), and the loopback responder as redirect server.
   # Texts are stored nibble-swapped, 20 bytes each, zero padded.
-  field() {
-    local text=$1 i hex
-    for ((i = 0; i < 20; i++)); do
-      if ((i < ${#text})); then
-        hex=$(printf '%02x' "'${text:i:1}")
-        printf '%s%s' "${hex:1:1}" "${hex:0:1}"
-      else
-        printf '00'
-      fi
-    done
-  }
-  cert=00000000$(field demo)$(field demo)d4$(printf '00%.0s' $(seq 46))$(field 127.0.0.1)$(printf '00%.0s' $(seq 15))
+  . "$root/scripts/cert-field.sh"
+  cert=00000000$(cert_field demo)$(cert_field demo)d4$(printf '00%.0s' $(seq 46))$(cert_field 127.0.0.1)$(printf '00%.0s' $(seq 15))
   wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" /f </dev/null >/dev/null 2>&1
 fi
 
