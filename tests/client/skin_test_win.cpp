@@ -419,6 +419,38 @@ TEST_F(SkinTest, EveryListedPictureLoadsAtItsListedSize) {
   }
 }
 
+// The icon files are put together by hand (bitmaps for 16 and 32 px, PNG for
+// 48 and 64): each entry must decode by itself at its own size, not only be
+// stood in for by a scaled neighbour.
+TEST_F(SkinTest, EveryIconImageDecodesAtItsOwnSize) {
+  HMODULE module = GetModuleHandleA(nullptr);
+  for (int group = 1000; group <= 1003; ++group) {
+    HRSRC groupInfo = FindResourceA(module, MAKEINTRESOURCEA(group), MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    ASSERT_NE(groupInfo, nullptr) << group;
+    auto* directory = static_cast<BYTE*>(LockResource(LoadResource(module, groupInfo)));
+    for (int size : {16, 32, 48, 64}) {
+      SCOPED_TRACE(std::to_string(group) + " at " + std::to_string(size) + " px");
+      const int id = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, LR_DEFAULTCOLOR);
+      HRSRC imageInfo = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3));  // RT_ICON
+      ASSERT_NE(imageInfo, nullptr);
+      auto* bits = static_cast<BYTE*>(LockResource(LoadResource(module, imageInfo)));
+      HICON icon = CreateIconFromResourceEx(bits, SizeofResource(module, imageInfo), TRUE, 0x00030000, 0, 0,
+                                            LR_DEFAULTCOLOR);
+      ASSERT_NE(icon, nullptr);
+      ICONINFO info{};
+      ASSERT_TRUE(GetIconInfo(icon, &info));
+      BITMAP colour{};
+      GetObjectA(info.hbmColor, sizeof colour, &colour);
+      EXPECT_EQ(colour.bmWidth, size);
+      EXPECT_EQ(colour.bmHeight, size);
+      EXPECT_EQ(colour.bmBitsPixel, 32);
+      DeleteObject(info.hbmColor);
+      DeleteObject(info.hbmMask);
+      DestroyIcon(icon);
+    }
+  }
+}
+
 TEST_F(SkinTest, TheRegistrationListUsesExactlyTheListedPictures) {
   std::set<int> listed;
   for (const ListedPicture& row : ReadPictureTable()) listed.insert(row.id);
