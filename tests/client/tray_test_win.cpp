@@ -179,12 +179,17 @@ std::string HoverTooltip() {
   if (!icon) return "<no icon>";
   RECT rc;
   GetWindowRect(icon, &rc);
-  // Arrive from outside the icon, then rest on it until the hover delay has passed.
-  if (!desktop::PointerTo(rc.right + 40, rc.bottom + 40) || !desktop::PointerTo(rc.left + 3, rc.top + 3)) return "<no xdotool>";
-  for (int i = 0; i < 60; ++i, Sleep(100)) {
-    HWND shown = nullptr;
-    while ((shown = FindWindowExA(nullptr, shown, "tooltips_class32", nullptr)))
-      if (IsWindowVisible(shown) && !probe::WindowText(shown).empty()) return probe::WindowText(shown);
+  // Arrive from outside the icon, then rest on it until the hover delay has
+  // passed. Explorer now and then lets a hover pass without its tooltip once
+  // other programs' icons have come and gone: leave and come back.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (!desktop::PointerTo(rc.right + 40, rc.bottom + 40) || !desktop::PointerTo(rc.left + 3 + attempt, rc.top + 3))
+      return "<no xdotool>";
+    for (int i = 0; i < 30; ++i, Sleep(100)) {
+      HWND shown = nullptr;
+      while ((shown = FindWindowExA(nullptr, shown, "tooltips_class32", nullptr)))
+        if (IsWindowVisible(shown) && !probe::WindowText(shown).empty()) return probe::WindowText(shown);
+    }
   }
   return "";
 }
