@@ -7,44 +7,35 @@
 #include <fstream>
 #include <iterator>
 
-// A top-down 32-bit DIB section selected into a memory DC.
-class DibCanvas {
- public:
-  DibCanvas(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
-    if (dc_ && bitmap_) old_ = SelectObject(dc_, bitmap_);
-  }
-  ~DibCanvas() {
-    if (old_) SelectObject(dc_, old_);
-    if (bitmap_) DeleteObject(bitmap_);
-    if (dc_) DeleteDC(dc_);
-  }
-  DibCanvas(const DibCanvas&) = delete;
-  DibCanvas& operator=(const DibCanvas&) = delete;
-  HDC dc() const { return old_ ? dc_ : nullptr; }
-  Pixels Read() const {
-    Pixels p(width_, height_);
-    GdiFlush();
-    if (bits_) std::memcpy(p.bits_.data(), bits_, p.bits_.size() * 4);
-    return p;
-  }
+DibCanvas::DibCanvas(int width, int height) : width_(width), height_(height) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  dc_ = CreateCompatibleDC(nullptr);
+  bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits_, nullptr, 0);
+  if (dc_ && bitmap_) old_ = SelectObject(dc_, bitmap_);
+}
 
- private:
-  int width_;
-  int height_;
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  void* bits_ = nullptr;
-};
+DibCanvas::~DibCanvas() {
+  if (old_) SelectObject(dc_, old_);
+  if (bitmap_) DeleteObject(bitmap_);
+  if (dc_) DeleteDC(dc_);
+}
+
+Pixels DibCanvas::Read() const {
+  Pixels p(width_, height_);
+  GdiFlush();
+  if (bits_) std::memcpy(p.bits_.data(), bits_, p.bits_.size() * 4);
+  return p;
+}
+
+std::ostream& operator<<(std::ostream& os, const Rgb& c) {
+  return os << "rgb(" << c.r << "," << c.g << "," << c.b << ")";
+}
 
 Rgb FromColorref(uint32_t c) {
   return {static_cast<int>(c & 0xFF), static_cast<int>(c >> 8 & 0xFF), static_cast<int>(c >> 16 & 0xFF)};

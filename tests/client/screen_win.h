@@ -1,9 +1,11 @@
 // What the user sees: a rectangle of the screen copied into memory, and the
-// pixels of a picture file as the program's own decoder renders them.
+// pixels of a picture file as the program's own decoder renders them, read
+// back through a 32-bit memory canvas that tests can also paint on.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,8 @@ struct Rgb {
   int r, g, b;
   bool operator==(const Rgb& o) const { return r == o.r && g == o.g && b == o.b; }
 };
+
+std::ostream& operator<<(std::ostream& os, const Rgb& c);
 
 Rgb FromColorref(uint32_t colour);
 
@@ -39,4 +43,25 @@ class Pixels {
   int width_ = 0;
   int height_ = 0;
   std::vector<uint32_t> bits_;
+};
+
+// A top-down 32-bit DIB section selected into a memory DC.
+class DibCanvas {
+ public:
+  DibCanvas(int width, int height);
+  ~DibCanvas();
+  DibCanvas(const DibCanvas&) = delete;
+  DibCanvas& operator=(const DibCanvas&) = delete;
+  HDC dc() const { return old_ ? dc_ : nullptr; }  // null when it could not be made
+  // The pixels, 0x00RRGGBB, row by row from the top; GdiFlush before reading.
+  uint32_t* bits() const { return static_cast<uint32_t*>(bits_); }
+  Pixels Read() const;
+
+ private:
+  int width_;
+  int height_;
+  HDC dc_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ old_ = nullptr;
+  void* bits_ = nullptr;
 };

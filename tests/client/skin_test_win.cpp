@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "screen_win.h"
 #include "ui/control_ids.h"
 #include "ui/layout.h"
 #include "ui/skin_registration.h"
@@ -70,13 +71,6 @@ std::vector<ListedPicture> ReadPictureTable() {
 
 // --- a 32-bit canvas whose pixels can be read back --------------------------
 
-struct Rgb {
-  int r, g, b;
-};
-
-std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-  return os << "rgb(" << c.r << "," << c.g << "," << c.b << ")";
-}
 
 int Distance(const Rgb& a, const Rgb& b) { return std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b); }
 
@@ -85,40 +79,22 @@ bool IsGreen(const Rgb& c) { return c.g > c.r + 40 && c.g > c.b + 20; }
 bool IsBlue(const Rgb& c) { return c.b > c.r + 60 && c.b > c.g + 20; }
 bool IsUntouched(const Rgb& c) { return Distance(c, kMagenta) == 0; }
 
+// A canvas filled with magenta, so what painting left untouched shows.
 class Canvas {
  public:
-  Canvas(int width, int height) : width_(width), height_(height) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
-    if (dc_ && bitmap_) old_ = SelectObject(dc_, bitmap_);
-    Fill(kMagenta);
-  }
-  ~Canvas() {
-    if (old_) SelectObject(dc_, old_);
-    if (bitmap_) DeleteObject(bitmap_);
-    if (dc_) DeleteDC(dc_);
-  }
-  Canvas(const Canvas&) = delete;
-  Canvas& operator=(const Canvas&) = delete;
+  Canvas(int width, int height) : dib_(width, height), width_(width), height_(height) { Fill(kMagenta); }
 
-  bool ok() const { return dc_ && bitmap_ && bits_; }
-  HDC dc() const { return dc_; }
+  bool ok() const { return dib_.dc() && dib_.bits(); }
+  HDC dc() const { return dib_.dc(); }
   void Fill(const Rgb& c) {
-    if (!bits_) return;
+    if (!dib_.bits()) return;
     GdiFlush();
     const uint32_t value = static_cast<uint32_t>(c.r) << 16 | static_cast<uint32_t>(c.g) << 8 | c.b;
-    for (int i = 0; i < width_ * height_; ++i) bits_[i] = value;
+    for (int i = 0; i < width_ * height_; ++i) dib_.bits()[i] = value;
   }
   Rgb At(int x, int y) const {
     GdiFlush();
-    const uint32_t v = bits_[y * width_ + x];
+    const uint32_t v = dib_.bits()[y * width_ + x];
     return {static_cast<int>(v >> 16 & 0xFF), static_cast<int>(v >> 8 & 0xFF), static_cast<int>(v & 0xFF)};
   }
   bool AllUntouched() const {
@@ -131,12 +107,9 @@ class Canvas {
   }
 
  private:
+  DibCanvas dib_;
   int width_;
   int height_;
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  uint32_t* bits_ = nullptr;
 };
 
 // --- stand-ins for system calls, through the program's import table --------
