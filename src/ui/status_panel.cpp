@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "tray/tray_tooltip.h"
 #include "ui/control_ids.h"
@@ -26,9 +27,7 @@ constexpr uint32_t kEndShown = 0x80;
 // A text field of the record that need not be terminated.
 template <size_t N>
 std::string FieldText(const char (&field)[N]) {
-  size_t length = 0;
-  while (length < N && field[length] != '\0') ++length;
-  return std::string(field, length);
+  return std::string(field, strnlen(field, N));
 }
 
 std::string Unsigned(uint32_t value) {

@@ -131,8 +131,7 @@ void PaintValues(HWND control, int controlId, const LayoutRecord& layout) {
 
 void DrawTextN(HDC dc, DWORD point, const char* text, size_t n) {
   if (!dc || !text) return;
-  size_t length = 0;
-  while (length < n && text[length] != '\0') ++length;
+  const size_t length = strnlen(text, n);
   TextOutA(dc, static_cast<SHORT>(LOWORD(point)), static_cast<SHORT>(HIWORD(point)), text, static_cast<int>(length));
 }
 
