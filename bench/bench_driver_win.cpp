@@ -117,7 +117,7 @@ int Objects(const char* cls) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: zephal_bench close|refresh|cycles|objects [options]\n");
+    std::fprintf(stderr, "usage: zephal_bench close|refresh|cycles|hide|show|objects [options]\n");
     return 2;
   }
   const char* command = argv[1];
