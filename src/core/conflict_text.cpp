@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "tray/tray_tooltip.h"
+#include "app/gbk_text.h"
 
 namespace {
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/gbk_text.h"
+
 namespace {
 
 constexpr char kProduct[] = "Lumora Zephal";
@@ -39,16 +41,6 @@ std::string AddressLine(const std::string& format, const char* ip) {
 }
 
 }  // namespace
-
-std::string CutGbk(const std::string& text, size_t maxBytes) {
-  size_t end = 0;
-  while (end < text.size()) {
-    const size_t width = static_cast<unsigned char>(text[end]) >= 0x81 ? 2 : 1;
-    if (end + width > maxBytes || end + width > text.size()) break;
-    end += width;
-  }
-  return text.substr(0, end);
-}
 
 TrayFace BuildTrayFace(int state, const TrayTexts& texts, uint32_t startTime, const char* ip) {
   TrayFace face{IDI_IDLE, kProduct};

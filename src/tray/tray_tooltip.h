@@ -33,6 +33,3 @@ struct TrayFace {
 // `startTime` is shown in local time. A state outside 1-4 shows the idle
 // icon and the product name alone: it claims no connection state.
 TrayFace BuildTrayFace(int state, const TrayTexts& texts, uint32_t startTime, const char* ip);
-
-// Cuts GBK text to at most `maxBytes` bytes without splitting a double-byte character.
-std::string CutGbk(const std::string& text, size_t maxBytes);

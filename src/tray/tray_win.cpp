@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/gbk_text.h"
 #include "app/report.h"
 #include "core/core_api.h"
 #include "core/core_records.h"
