@@ -54,8 +54,10 @@ constexpr UINT WMU_SHOW_MAIN = WM_USER + 100;  // 1124, from a second instance
 constexpr UINT WMU_TRAY = WM_USER + 110;       // 1134, tray icon callback
 
 // Core events handed from the core's threads to the control window.
-constexpr UINT WMU_CORE_STATUS = WM_USER + 120;   // wParam: the reported state
-constexpr UINT WMU_CORE_MESSAGE = WM_USER + 121;  // wParam: the message code
+constexpr UINT WMU_CORE_STATUS = WM_USER + 120;  // wParam: the reported state
+// The updater hand-over asks the control window to end the client; acted on
+// only when the client itself made the request.
+constexpr UINT WMU_HAND_OVER_EXIT = WM_USER + 122;
 
 // Tray menu commands.
 constexpr WORD IDM_TRAY_EXIT = 220;

@@ -49,12 +49,13 @@ LRESULT OnCreate(HWND hwnd) {
 }
 
 void OnDestroy() {
-  Zephal_Clear();
+  ReleaseCoreBounded();
   TrayRemove();
   PostQuitMessage(endedEarly ? 1 : 0);
 }
 
 void OnCommand(WORD id) {
+  if (ShutdownBegun()) return;
   if (boxOpen) {
     RaiseReportBox();
     return;
@@ -71,6 +72,7 @@ void OnShowMainRequest() {
 }
 
 void OnTrayMessage(HWND hwnd, LPARAM mouseMessage) {
+  if (ShutdownBegun()) return;
   if (boxOpen) {
     RaiseReportBox();
     return;
@@ -111,10 +113,8 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     case WMU_CORE_STATUS:
       HandleCoreStatus(static_cast<int32_t>(wParam));
       return 0;
-    case WMU_CORE_MESSAGE:
-      // lParam: the conflict list copied for this message, now ours to free.
-      HandleCoreMessage(static_cast<uint32_t>(wParam),
-                        std::unique_ptr<ConflictList>(reinterpret_cast<ConflictList*>(lParam)));
+    case WMU_HAND_OVER_EXIT:
+      OnHandOverExit();
       return 0;
     case WMU_TRAY:
       OnTrayMessage(hwnd, lParam);

@@ -4,7 +4,18 @@
 
 LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // Asks (unless skipConfirm), stops the connection and tears everything down.
+// Control window thread only. One shutdown at a time: a request while the
+// question waits brings it forward, one after it does nothing.
 void Shutdown(int skipConfirm);
+// True once the teardown runs: requests that arrive now are dropped. Any thread.
+bool ShutdownBegun();
+// The updater has been started: end the client without its question, on the
+// control window's thread. Any thread.
+void RequestHandOverShutdown();
+// Control window thread: a posted hand-over request.
+void OnHandOverExit();
+// Releases the core, waiting a bounded time for it.
+void ReleaseCoreBounded();
 // Logs the client, library and core versions.
 void ReportVersion();
 // True once the core initialisation failed and the window ended during its creation.

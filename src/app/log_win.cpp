@@ -76,6 +76,17 @@ void OpenLogFile(const char* path) {
   if (!stream) MsgBox(kLogWarning, "Error: log redirect failed due to _fdopen");
 }
 
+// The owner of a report box: the control window when the box opens on its
+// thread. A box of another thread gets none: an owner across threads joins the
+// two threads' input and disables the owner from this thread, which waits on
+// a control thread that may itself wait on the core whose callback raised the
+// box. Without an owner the box still stays on top and in front by its style.
+HWND ReportOwner() {
+  HWND owner = boxOwner ? *boxOwner : nullptr;
+  if (!owner || GetWindowThreadProcessId(owner, nullptr) != GetCurrentThreadId()) return nullptr;
+  return owner;
+}
+
 }  // namespace
 
 void LogLine(const char* text) {
@@ -104,7 +115,7 @@ void MsgBox(uint32_t code, const char* format, ...) {
   if (code & report::kShowBox) {
     const char* text = ReportText(code);
     if (debugLog) LogLine(report::TaggedMessage("[MsgBox]", code, text, true).c_str());
-    ShowReportBox(boxOwner ? *boxOwner : nullptr, text, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+    ShowReportBox(ReportOwner(), text, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   }
   if (code & report::kFatal) {
     MsgBox(1, "Stop software with errors(code=%u).", static_cast<unsigned>(code));
@@ -117,7 +128,7 @@ void ReportDll(uint32_t code, const char* text) {
   if (code & report::kCoreShowBox) {
     const char* boxText = CoreText(code);
     if (debugLog) LogLine(report::TaggedMessage("[DLL-MsgBox]", code, boxText, true).c_str());
-    ShowReportBox(boxOwner ? *boxOwner : nullptr, boxText, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
+    ShowReportBox(ReportOwner(), boxText, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   }
 }
 

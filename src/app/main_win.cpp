@@ -2,10 +2,12 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <string>
 
 #include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/control_window_win.h"
+#include "app/install_path.h"
 #include "app/report.h"
 #include "settings/settings_store_win.h"
 #include "ui/layout.h"
@@ -14,6 +16,7 @@
 namespace {
 
 constexpr int kIconApp = 1000;
+constexpr char kUpdaterFile[] = "updater.exe";
 
 void CloseRunningUpdater() {
   HWND updater = FindWindowA("ZephalUpdater", "Zephal Acc Updater");
@@ -29,11 +32,22 @@ bool HandOverToRunningInstance() {
   return true;
 }
 
-void PlacePendingUpdater() {
-  char pending[MAX_PATH + 16];
-  std::snprintf(pending, sizeof pending, "%s_%s", appState.installDir, "updater.exe");
-  if (GetFileAttributesA(pending) != INVALID_FILE_ATTRIBUTES)
-    MoveFileExA(pending, appState.updaterPath, MOVEFILE_REPLACE_EXISTING);
+// The updater's path, or an empty one when the installation directory leaves
+// no room for it: a cut name would move or start another program.
+bool SetUpdaterPath() {
+  std::string path;
+  const bool fits = InstallFilePath(appState.installDir, kUpdaterFile, &path);
+  std::snprintf(appState.updaterPath, sizeof appState.updaterPath, "%s", fits ? path.c_str() : "");
+  return fits;
+}
+
+// False when the pending file's name does not fit (it is one byte longer).
+bool PlacePendingUpdater() {
+  std::string pending;
+  if (!InstallFilePath(appState.installDir, std::string("_") + kUpdaterFile, &pending)) return false;
+  if (appState.updaterPath[0] && GetFileAttributesA(pending.c_str()) != INVALID_FILE_ATTRIBUTES)
+    MoveFileExA(pending.c_str(), appState.updaterPath, MOVEFILE_REPLACE_EXISTING);
+  return true;
 }
 
 bool RegisterControlClass(HINSTANCE instance) {
@@ -61,14 +75,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   appState.hInstance = instance;
   if (!LoadSettings(&appState)) return 1;
 
-  std::snprintf(appState.updaterPath, sizeof appState.updaterPath, "%s%s", appState.installDir, "updater.exe");
+  const bool updaterFits = SetUpdaterPath();
   appState.mainCreated = 0;
   appState.mainVisible = 1;
   appState.runState = RUN_IDLE;
-  PlacePendingUpdater();
+  const bool pendingFits = PlacePendingUpdater();
 
   SkinInit(instance);
   LogSetup();
+  // Reported once the log is open, like the Run entry that does not fit.
+  if (!updaterFits)
+    MsgBox(0x10001, "DIRS: updater path too long, not used: %s%s", appState.installDir, kUpdaterFile);
+  else if (!pendingFits)
+    MsgBox(0x10001, "DIRS: pending updater path too long, not moved: %s_%s", appState.installDir, kUpdaterFile);
   appState.layout = CreateLayoutRecord(appState.layout);
 
   if (!RegisterControlClass(instance))

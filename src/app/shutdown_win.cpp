@@ -1,8 +1,11 @@
+#include <atomic>
 #include <cstdio>
 
 #include "app/app_state.h"
+#include "app/bounded_wait_win.h"
 #include "app/control_window_win.h"
 #include "app/report.h"
+#include "app/shutdown_plan.h"
 #include "core/core_api.h"
 #include "settings/settings_store_win.h"
 #include "tray/tray_win.h"
@@ -12,7 +15,17 @@
 
 namespace {
 
+using shutdown_plan::Phase;
+using shutdown_plan::Step;
+
 constexpr UINT IDS_EXIT_CONFIRM = 1852;
+
+// Written on the control window's thread only; read by every thread that
+// drops its requests once the shutdown runs.
+std::atomic<Phase> phase{Phase::None};
+// Set by the updater hand-over just before it posts its request, so that a
+// posted message alone never ends the client without its question.
+std::atomic<bool> handOverRequested{false};
 
 bool ConfirmExit() {
   char format[101] = "";
@@ -24,28 +37,99 @@ bool ConfirmExit() {
          IDYES;
 }
 
+BOOL CALLBACK FindQuestion(HWND window, LPARAM found) {
+  char cls[16] = "";
+  GetClassNameA(window, cls, sizeof cls);
+  // The question is the box of this thread with a No button.
+  if (lstrcmpA(cls, "#32770") != 0 || !GetDlgItem(window, IDNO)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = window;
+  return FALSE;
+}
+
+void RaiseQuestion() {
+  HWND question = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindQuestion, reinterpret_cast<LPARAM>(&question));
+  MsgBox(0x10004, "EXIT: already asking; the question is brought forward");
+  if (question) SetForegroundWindow(question);
+}
+
+void StopCore() { Zephal_Stop(&appState, 2); }
+void ReleaseCore() { Zephal_Clear(); }
+const BoundedCall kStopCore{StopCore};
+const BoundedCall kReleaseCore{ReleaseCore};
+
 void StopAndWait() {
-  Zephal_Stop(&appState, 2);
-  // The core reports Idle from its own thread; give it at most four seconds.
-  for (int i = 0; i < 4; ++i) {
-    if (appState.runState == RUN_IDLE) break;
-    Sleep(1000);
+  // A core that holds its lock while a callback waits for the user may not
+  // even return from the stop: the four seconds count from the request.
+  const DWORD began = GetTickCount();
+  if (!CallBounded(kStopCore, shutdown_plan::kStopWaitMs))
+    MsgBox(0x10001, "CORE: Zephal_Stop did not return within %u ms", static_cast<unsigned>(shutdown_plan::kStopWaitMs));
+  // The core reports Idle from its own thread.
+  while (appState.runState != RUN_IDLE && GetTickCount() - began < shutdown_plan::kStopWaitMs) Sleep(50);
+}
+
+void TearDown() {
+  if (appState.runState != RUN_IDLE) StopAndWait();
+  MsgBox(1, "%s Closed Success.", kControlTitle);
+  SaveSettings(&appState);
+  TrayRemove();
+  const bool mainEnded = CloseMainWindow(shutdown_plan::kMainThreadWaitMs);
+  LogClose();
+  // A main window thread still running may paint with these: they are left
+  // to the end of the process instead.
+  if (mainEnded) {
+    SkinRelease();
+    appState.layout = FreeLayoutRecord(appState.layout);
   }
+  DestroyWindow(appState.hwndControl);
 }
 
 }  // namespace
 
 void Shutdown(int skipConfirm) {
-  if (appState.runState != RUN_IDLE) {
-    if (!skipConfirm && !ConfirmExit()) return;
-    StopAndWait();
+  Step step = shutdown_plan::OnRequest(phase, skipConfirm != 0, appState.runState);
+  if (step == Step::Ask) {
+    phase = Phase::Asking;
+    const bool yes = ConfirmExit();
+    step = shutdown_plan::AfterQuestion(phase, yes);
+    if (step == Step::Cancel) phase = Phase::None;
   }
-  MsgBox(1, "%s Closed Success.", kControlTitle);
-  SaveSettings(&appState);
-  TrayRemove();
-  CloseMainWindow();
-  LogClose();
-  SkinRelease();
-  appState.layout = FreeLayoutRecord(appState.layout);
-  DestroyWindow(appState.hwndControl);
+  switch (step) {
+    case Step::Proceed:
+      phase = Phase::Running;
+      TearDown();
+      return;
+    case Step::RaiseQuestion:
+      RaiseQuestion();
+      return;
+    case Step::Ignore:
+      MsgBox(0x10004, "EXIT: a shutdown is already under way");
+      return;
+    case Step::Ask:
+    case Step::Cancel:
+      return;
+  }
+}
+
+bool ShutdownBegun() { return phase == Phase::Running; }
+
+void RequestHandOverShutdown() {
+  HWND control = appState.hwndControl;
+  if (control && GetWindowThreadProcessId(control, nullptr) == GetCurrentThreadId()) {
+    Shutdown(1);
+    return;
+  }
+  handOverRequested = true;
+  if (!control || !PostMessageA(control, WMU_HAND_OVER_EXIT, 0, 0))
+    MsgBox(0x10001, "EXIT: the control window did not take the updater's exit request");
+}
+
+void OnHandOverExit() {
+  if (handOverRequested.exchange(false)) Shutdown(1);
+}
+
+void ReleaseCoreBounded() {
+  if (!CallBounded(kReleaseCore, shutdown_plan::kCoreReleaseWaitMs))
+    MsgBox(0x10001, "CORE: Zephal_Clear did not return within %u ms",
+           static_cast<unsigned>(shutdown_plan::kCoreReleaseWaitMs));
 }

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -23,9 +24,10 @@ constexpr char kUpdaterClass[] = "ZephalUpdater";
 constexpr char kUpdaterTitle[] = "Zephal Acc Updater";
 constexpr char kBrandTag[] = "KAVRO";
 
-// Set from the upgrade box until the client has shut down, so a second demand
-// arriving while the box waits does not start a second hand-over.
-bool upgrading = false;
+// Set from the upgrade box on, and kept once the updater has been started, so
+// a second demand (on this thread after the box, or on another thread while
+// it waits) does not start a second hand-over.
+std::atomic<bool> upgrading{false};
 
 std::string LoadText(UINT id, size_t size) {
   std::string text(size, '\0');
@@ -39,9 +41,9 @@ void LogEntries(const char* format, const ConflictList& entries) {
     MsgBox(1, format, ConflictName(entry).c_str(), static_cast<int>(entry.processId), ConflictProgram(entry).c_str());
 }
 
-// A box's own message loop lets the client be closed while it waits; what the
-// answer would start then has nothing left to act on.
-bool ClientClosedMeanwhile() { return !IsWindow(appState.hwndControl); }
+// The client may be closed while a box waits; what the answer would start
+// then has nothing left to act on.
+bool ClientClosedMeanwhile() { return ShutdownBegun() || !IsWindow(appState.hwndControl); }
 
 }  // namespace
 
@@ -73,22 +75,21 @@ void HandleUnclosableConflicts(const ConflictList& entries) {
 }
 
 void HandleUpgradeRequired() {
-  if (upgrading) {
+  if (upgrading.exchange(true)) {
     MsgBox(0x10004, "UPGRADE: already under way");
     return;
   }
-  upgrading = true;
   ShowReportBox(nullptr, kUpgradeText, MB_OK | MB_SYSTEMMODAL);
-  if (!ClientClosedMeanwhile()) LaunchUpdater();
-  upgrading = false;
+  if (ClientClosedMeanwhile()) return;
+  if (!LaunchUpdater()) upgrading = false;  // an updater already runs: the client goes on
 }
 
 bool UpdaterRunning() { return FindWindowA(kUpdaterClass, kUpdaterTitle) != nullptr; }
 
-void LaunchUpdater() {
+bool LaunchUpdater() {
   if (UpdaterRunning()) {
     MsgBox(0x10004, "UPGRADE: the updater is already running");
-    return;
+    return false;
   }
   const std::string version = FormatVersion(ClientVersion);
   const std::string page = LoadText(IDS_DOWNLOAD_PAGE, kPageAddressSize);
@@ -98,8 +99,14 @@ void LaunchUpdater() {
   char parameters[128];
   std::snprintf(parameters, sizeof parameters, "-auto -v=%s -pid=%d -p=%s", version.c_str(),
                 static_cast<int>(ProductNumber), kBrandTag);
-  const INT_PTR started = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(nullptr, "open", appState.updaterPath, parameters, nullptr, SW_SHOWNORMAL));
-  MsgBox(0x10004, "UPGRADE: %s %s (%d)", appState.updaterPath, parameters, static_cast<int>(started));
-  Shutdown(1);
+  // Empty when the installation directory leaves no room for its name (reported at start-up).
+  if (appState.updaterPath[0]) {
+    const INT_PTR started = reinterpret_cast<INT_PTR>(
+        ShellExecuteA(nullptr, "open", appState.updaterPath, parameters, nullptr, SW_SHOWNORMAL));
+    MsgBox(0x10004, "UPGRADE: %s %s (%d)", appState.updaterPath, parameters, static_cast<int>(started));
+  } else {
+    MsgBox(0x10001, "UPGRADE: no usable updater path, the updater is not started");
+  }
+  RequestHandOverShutdown();
+  return true;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "app/control_window_win.h"
 #include "app/report.h"
 #include "core/account_notice.h"
 #include "core/conflicts_win.h"
@@ -86,16 +87,10 @@ void ZEPHAL_CDECL OnCoreMessage(uint32_t code, const char* text) {
   // The core promises a terminator; read no further than a report can hold anyway.
   const std::string bounded = text ? std::string(text, strnlen(text, 1023)) : std::string();
   ReportDll(code, bounded.c_str());
-  HWND control = appState.hwndControl;
-  if (!control) return;
-  // The conflict array is the core's and only sure to hold still while this
-  // callback runs: the control window gets a copy.
-  std::unique_ptr<ConflictList> conflicts;
-  if (code == kClosableConflicts || code == kUnclosableConflicts) {
-    conflicts = ReadConflictList();
-    if (!conflicts) return;  // nothing listed: nothing to show
-  }
-  if (PostMessageA(control, WMU_CORE_MESSAGE, code, reinterpret_cast<LPARAM>(conflicts.get()))) conflicts.release();
+  // Handled here, on the core's thread: the core waits for this callback, so
+  // the conflict list holds still until the user has answered, and
+  // Zephal_Proc_Kill closes the list the user saw.
+  HandleCoreMessage(code);
 }
 
 void HandleCoreStatus(int32_t state) {
@@ -118,13 +113,15 @@ void HandleCoreStatus(int32_t state) {
   }
 }
 
-void HandleCoreMessage(uint32_t code, std::unique_ptr<ConflictList> conflicts) {
+void HandleCoreMessage(uint32_t code) {
+  // Once the client is ending nothing new is offered or started.
+  if (ShutdownBegun()) return;
   switch (code) {
     case kClosableConflicts:
-      if (conflicts) HandleClosableConflicts(*conflicts);
+      if (const std::unique_ptr<ConflictList> conflicts = ReadConflictList()) HandleClosableConflicts(*conflicts);
       break;
     case kUnclosableConflicts:
-      if (conflicts) HandleUnclosableConflicts(*conflicts);
+      if (const std::unique_ptr<ConflictList> conflicts = ReadConflictList()) HandleUnclosableConflicts(*conflicts);
       break;
     case 0x301B0003:
     case 0x301B0004:

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/app_state.h"
+#include "app/control_window_win.h"
 #include "app/report.h"
 #include "net/net_watch.h"
 #include "net/redirect_probe_win.h"
@@ -138,6 +139,6 @@ int OnNetworkChange(int state) {
   int done = autoConnectDone;
   const bool connect = net_watch::ConnectOnChange(state, appState.runState, &done);
   autoConnectDone = done;
-  if (connect) PostMessageA(appState.hwndMain, WM_COMMAND, MAKEWPARAM(IDC_CONNECT, 0), 0);
+  if (connect && !ShutdownBegun()) PostMessageA(appState.hwndMain, WM_COMMAND, MAKEWPARAM(IDC_CONNECT, 0), 0);
   return 0;
 }

@@ -6,6 +6,8 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/bounded_wait_win.h"
+#include "app/control_window_win.h"
 #include "app/report.h"
 #include "core/core_connection_win.h"
 #include "core/core_records.h"
@@ -24,6 +26,7 @@ constexpr int IDD_MAIN = 1600;
 // Requests from other threads, carried out on the window's own thread.
 constexpr UINT WMU_SHOW_VIEW = WM_USER + 130;  // wParam: the view
 constexpr UINT WMU_AUTO_HIDE = WM_USER + 131;
+constexpr UINT WMU_END_THREAD = WM_USER + 132;  // the shutdown ends the window's thread
 constexpr UINT_PTR TIMER_STATUS_REFRESH = 1905;
 constexpr UINT_PTR TIMER_PROGRESS_STEP = 1906;
 constexpr UINT IDS_HOME_PAGE = 1801;
@@ -133,7 +136,7 @@ int UpdateCursor(HWND window, const LayoutRecord* layout) {
 }
 
 void HandleClick(int id, const LayoutRecord* layout) {
-  if (boxOpen || !layout) return;
+  if (boxOpen || !layout || ShutdownBegun()) return;
   HWND hwnd = appState.hwndMain;
   const POINT screen = MessagePoint();
   const POINT p = RelativeTo(id ? Item(id) : hwnd, screen);
@@ -306,6 +309,9 @@ void OnConnect() {
 }
 
 void OnCommand(HWND hwnd, WORD id, WORD code) {
+  // Requests queued before the exit (an automatic login, a posted click) must
+  // not act on a connection the shutdown has stopped.
+  if (ShutdownBegun()) return;
   if (boxOpen) {
     RaiseReportBox();
     return;
@@ -384,9 +390,9 @@ INT_PTR OnInitDialog(HWND dialog) {
   return TRUE;
 }
 
-// The first WM_DESTROY is the shutdown's request to end the thread; the real one
-// follows when the thread destroys its window and must not stop the watch again.
-void OnDestroy() {
+// The shutdown's request to end the thread; WM_DESTROY, when the thread
+// destroys its window, must not stop the watch again.
+void EndThread() {
   static bool ending = false;
   if (ending) return;
   ending = true;
@@ -399,8 +405,9 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_INITDIALOG:
       return OnInitDialog(hwnd);
     case WM_DESTROY:
-      OnDestroy();
-      return FALSE;
+    case WMU_END_THREAD:
+      EndThread();
+      return msg == WMU_END_THREAD;
     case WM_MOVE:
       InvalidateRect(hwnd, nullptr, FALSE);
       return FALSE;
@@ -498,26 +505,19 @@ void StartAutoHide() {
   if (HWND hwnd = appState.hwndMain) PostMessageA(hwnd, WMU_AUTO_HIDE, 0, 0);
 }
 
-void CloseMainWindow() {
+bool CloseMainWindow(DWORD timeoutMs) {
   closing = true;
-  if (HWND hwnd = appState.hwndMain) SendMessageA(hwnd, WM_DESTROY, 0, 0);
-  if (!mainThread) return;
-  // Pictures and the layout are released right after this: wait until the
-  // thread has left its loop so it cannot paint with them any more. Destroying
-  // its window sends activation messages to this thread, so keep serving them.
-  const DWORD deadline = GetTickCount() + 5000;
-  for (;;) {
-    const DWORD now = GetTickCount();
-    const DWORD left = static_cast<int32_t>(deadline - now) > 0 ? deadline - now : 0;
-    const DWORD r = MsgWaitForMultipleObjects(1, &mainThread, FALSE, left, QS_SENDMESSAGE);
-    if (r == WAIT_OBJECT_0) break;
-    if (r != WAIT_OBJECT_0 + 1) {
-      MsgBox(0x10001, "THREAD: main window thread did not end in time");
-      break;
-    }
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  // Posted, not sent: a thread blocked elsewhere (a hand-over to the browser
+  // that does not return, a core call that waits) must not hang the exit.
+  if (HWND hwnd = appState.hwndMain) PostMessageA(hwnd, WMU_END_THREAD, 0, 0);
+  if (!mainThread) return true;
+  // Destroying its window sends activation messages to this thread, so the
+  // wait serves them.
+  if (!WaitServingSent(mainThread, timeoutMs)) {
+    MsgBox(0x10001, "THREAD: main window thread did not end in time");
+    return false;  // the handle stays: the thread still runs
   }
   CloseHandle(mainThread);
   mainThread = nullptr;
+  return true;
 }

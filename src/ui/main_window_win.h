@@ -6,8 +6,9 @@
 
 // Starts the main window thread on the first call; later calls show and raise the window.
 void OpenMainWindow(HWND hwnd);
-// Ends the main window and waits until its thread can no longer paint.
-void CloseMainWindow();
+// Asks the main window's thread to end and waits for it at most `timeoutMs`.
+// False when it still runs: what it paints with must then stay.
+bool CloseMainWindow(DWORD timeoutMs);
 DWORD WINAPI MainWindowThread(LPVOID);
 // From any thread: lay the main view out for the current state, on the window's thread.
 void ShowMainView();

@@ -233,20 +233,52 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(CoreTest, CoreMessagesAreReportedAndDispatched) {
   Install(AccountCert(0));
   ASSERT_TRUE(WriteScenario("message start+2000 0x30170004 conflicts\nmessage start+2200 0x50130208 wrong\n"));
-  HWND control = StartClientAndWait("-debuglog");
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
   PostMessageA(MainWindow(), WM_COMMAND, 1610, 0);
   EXPECT_TRUE(WaitLog("[DLL](#30170004) conflicts"));
   EXPECT_TRUE(WaitCallLog("Zephal_Proc_GetInfo"));  // the conflict code makes the client ask for the list
   HWND box = WaitBox(client_.dwProcessId);
   ASSERT_NE(box, nullptr);
-  // While the box is open a tray click only brings it forward.
-  PostMessageA(control, WM_USER + 110, 0, WM_LBUTTONDBLCLK);
-  Sleep(300);
-  EXPECT_EQ(Log().find("TRAY: notify"), std::string::npos);
   probe::MessageBoxInfo info;
   ASSERT_TRUE(probe::ReadMessageBox(box, &info));
   EXPECT_EQ(info.text, "用户名密码错误");
   probe::PressButton(box, IDOK);
+}
+
+// Each input below acts when no box is open (checked after the box): while a
+// report box waits it only brings the box forward.
+TEST_F(CoreTest, InputWhileAReportBoxIsOpenOnlyBringsTheBoxForward) {
+  Install(AccountCert(0));
+  ASSERT_TRUE(WriteScenario("message init+2500 0x50130208 wrong\n"));
+  HWND control = StartClientAndWait("-debuglog");
+  HWND main = MainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(probe::WaitForWindowVisible(main, 5000));
+  PostMessageA(main, WM_CLOSE, 0, 0);  // to the tray
+  HWND box = WaitBox(client_.dwProcessId);
+  ASSERT_NE(box, nullptr);
+  ASSERT_FALSE(IsWindowVisible(main));
+
+  PostMessageA(control, WM_USER + 110, 0, WM_LBUTTONDBLCLK);  // tray double click: open
+  PostMessageA(control, WM_COMMAND, 221, 0);                  // tray menu: open
+  PostMessageA(main, WM_COMMAND, 1610, 0);                    // connect
+  PostMessageA(control, WM_COMMAND, 220, 0);                  // tray menu: exit (idle: no question)
+  Sleep(1000);
+  EXPECT_FALSE(IsWindowVisible(main));
+  EXPECT_EQ(CallLog().find("Zephal_Start"), std::string::npos);
+  EXPECT_EQ(WaitExit(client_, 0), STILL_ACTIVE);
+  EXPECT_EQ(OpenBoxes().size(), 1u);
+
+  probe::PressButton(box, IDOK);
+  ASSERT_TRUE(probe::WaitForWindowGone(box, 5000));
+  PostMessageA(control, WM_USER + 110, 0, WM_LBUTTONDBLCLK);
+  EXPECT_TRUE(probe::WaitForWindowVisible(main, 5000));
+  PostMessageA(main, WM_COMMAND, 1610, 0);
+  EXPECT_TRUE(WaitCallLog("Zephal_Start"));
+  ASSERT_TRUE(WaitLog("CORE: status 3"));
+  PostMessageA(control, WM_COMMAND, 220, 0);
+  EXPECT_EQ(AnswerBox(IDYES), "Lumora Zephal 软件正在连接状态中，您是否确认要退出本软件?");
+  EXPECT_EQ(WaitExit(client_), 0u);
 }
 
 TEST_F(CoreTest, WrongPasswordReportsAndReturnsToIdle) {

@@ -117,6 +117,46 @@ HWND ClientTest::WaitBox(DWORD pid, DWORD timeoutMs) {
   return probe::WaitForWindowOfProcess(pid, "#32770", "Lumora Zephal 提示信息", timeoutMs);
 }
 
+namespace {
+
+struct BoxSearch {
+  DWORD pid;
+  std::vector<probe::MessageBoxInfo> boxes;
+};
+
+BOOL CALLBACK CollectBox(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<BoxSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (pid != search->pid || !IsWindowVisible(window) || probe::WindowClass(window) != "#32770") return TRUE;
+  // The caption as stored, without a message: the main window's thread may be
+  // the one the test shows hanging.
+  char caption[64] = "";
+  GetWindowTextA(window, caption, sizeof caption);
+  probe::MessageBoxInfo info{};
+  if (std::string(caption) == "Lumora Zephal 提示信息" && probe::ReadMessageBox(window, &info)) {
+    info.hwnd = window;
+    search->boxes.push_back(info);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<probe::MessageBoxInfo> ClientTest::OpenBoxes() const {
+  BoxSearch search{client_.dwProcessId, {}};
+  EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&search));
+  return search.boxes;
+}
+
+HWND ClientTest::WaitBoxWithText(const std::string& text, DWORD timeoutMs) const {
+  for (DWORD waited = 0;; waited += 50, Sleep(50)) {
+    for (const probe::MessageBoxInfo& box : OpenBoxes())
+      if (box.text == text) return box.hwnd;
+    if (waited >= timeoutMs) return nullptr;
+  }
+}
+
 bool ClientTest::WaitLog(const char* needle, DWORD timeoutMs) const {
   return probe::WaitForFileText(LogPath().c_str(), needle, timeoutMs);
 }

@@ -33,6 +33,10 @@ class ClientTest : public ::testing::Test {
   DWORD CloseClient(DWORD timeoutMs = 10000);
   // A message box of `pid`, or null after the timeout.
   HWND WaitBox(DWORD pid, DWORD timeoutMs = 10000);
+  // Every message box the client has open now.
+  std::vector<probe::MessageBoxInfo> OpenBoxes() const;
+  // The client's open box with this text, or null after the timeout.
+  HWND WaitBoxWithText(const std::string& text, DWORD timeoutMs = 10000) const;
 
   // The stand-in core's script for this test (written before the client starts).
   bool WriteScenario(const std::string& text);

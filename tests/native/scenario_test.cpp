@@ -26,6 +26,9 @@ void ExpectDefaults(const cs::Scenario& s) {
   EXPECT_EQ(s.address, "10.77.0.23");
   EXPECT_TRUE(s.events.empty());
   EXPECT_TRUE(s.conflicts.empty());
+  EXPECT_FALSE(s.callbackLock);
+  EXPECT_EQ(s.clearWaitMs, 2000u);
+  EXPECT_FALSE(s.queryHangSet);
 }
 
 std::string IssuesOf(const cs::Scenario& s) {
@@ -187,6 +190,22 @@ const GoodLine kGoodLines[] = {
        EXPECT_EQ(e.storm.states, (std::vector<int32_t>{2, 3, -1, 3}));
        EXPECT_EQ(e.state, 3) << "the state reported last";
      }},
+    {"callback-lock on", [](const cs::Scenario& s) { EXPECT_TRUE(s.callbackLock); }},
+    {"callback-lock off", [](const cs::Scenario& s) { EXPECT_FALSE(s.callbackLock); }},
+    {"clear-wait forever", [](const cs::Scenario& s) { EXPECT_EQ(s.clearWaitMs, cs::kNever); }},
+    {"clear-wait 0", [](const cs::Scenario& s) { EXPECT_EQ(s.clearWaitMs, 0u); }},
+    {"query-hang start+2500",
+     [](const cs::Scenario& s) {
+       EXPECT_TRUE(s.queryHangSet);
+       EXPECT_EQ(s.queryHangAnchor, cs::Anchor::Start);
+       EXPECT_EQ(s.queryHangMs, 2500u);
+     }},
+    {"query-hang init+0",
+     [](const cs::Scenario& s) {
+       EXPECT_TRUE(s.queryHangSet);
+       EXPECT_EQ(s.queryHangAnchor, cs::Anchor::Init);
+       EXPECT_EQ(s.queryHangMs, 0u);
+     }},
 };
 
 TEST(Scenario, EachKeyIsRead) {
@@ -258,6 +277,12 @@ const BadLine kBadLines[] = {
     {"state-storm 100 1000 4 1001 3", "state-storm: bad rate \"1001\""},
     {"state-storm 100 0 4 100 3", "state-storm: bad duration \"0\""},
     {"state-storm 100 1000 4 100 3 idle", "state-storm: bad state \"idle\""},
+    {"callback-lock yes", "callback-lock: bad value \"yes\""},
+    {"clear-wait never", "clear-wait: bad value \"never\""},
+    {"clear-wait", "clear-wait: missing value"},
+    {"query-hang", "query-hang: missing time"},
+    {"query-hang later", "query-hang: bad time \"later\""},
+    {"query-hang 100 200", "query-hang: unexpected \"200\""},
 };
 
 TEST(Scenario, BadLinesAreReportedAndChangeNothing) {

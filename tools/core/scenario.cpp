@@ -158,13 +158,16 @@ std::string ReadField(Words& words, size_t size, std::string* target) {
   return error;
 }
 
-std::string ReadCallLog(Words& words, Scenario& s) {
+// "key on|off".
+std::string ReadSwitch(Words& words, bool* target) {
   const std::string_view word = words.Next();
   if (word != "on" && word != "off") return word.empty() ? "missing value" : Quoted("bad value", word);
   std::string error = EndOfLine(words);
-  if (error.empty()) s.callLog = word == "on";
+  if (error.empty()) *target = word == "on";
   return error;
 }
+
+std::string ReadCallLog(Words& words, Scenario& s) { return ReadSwitch(words, &s.callLog); }
 
 std::string ReadInit(Words& words, Scenario& s) { return ReadNumber(words, &s.initResult); }
 
@@ -212,6 +215,10 @@ std::string ReadAccountDate(Words& words, Scenario& s) {
 std::string ReadAccountMinutes(Words& words, Scenario& s) { return ReadNumber(words, &s.minutesLeft); }
 
 std::string ReadAddress(Words& words, Scenario& s) { return ReadField(words, kAddressSize, &s.address); }
+
+std::string ReadCallbackLock(Words& words, Scenario& s) { return ReadSwitch(words, &s.callbackLock); }
+
+std::string ReadClearWait(Words& words, Scenario& s) { return ReadDelay(words, "forever", &s.clearWaitMs); }
 
 // The "<when>" every event line starts with.
 std::string ReadWhen(Words& words, TimedEvent* event) {
@@ -284,6 +291,17 @@ std::string ReadStateStorm(Words& words, Scenario& s) {
   if (event.storm.states.empty()) return "missing state";
   event.state = event.storm.states.back();
   s.events.push_back(std::move(event));
+  return {};
+}
+
+std::string ReadQueryHang(Words& words, Scenario& s) {
+  TimedEvent when;
+  std::string error = ReadWhen(words, &when);
+  if (error.empty()) error = EndOfLine(words);
+  if (!error.empty()) return error;
+  s.queryHangSet = true;
+  s.queryHangAnchor = when.anchor;
+  s.queryHangMs = when.atMs;
   return {};
 }
 
@@ -372,6 +390,9 @@ constexpr Key kKeys[] = {
     {"conflicts", ReadConflicts},
     {"long-message", ReadLongMessage},
     {"state-storm", ReadStateStorm},
+    {"callback-lock", ReadCallbackLock},
+    {"clear-wait", ReadClearWait},
+    {"query-hang", ReadQueryHang},
 };
 
 }  // namespace

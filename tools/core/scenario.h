@@ -11,6 +11,10 @@ namespace core_scenario {
 constexpr uint32_t kNever = UINT32_MAX;  // a delay after which nothing happens
 constexpr uint32_t kDefaultConnectDelayMs = 1500;
 constexpr uint32_t kDefaultStopDelayMs = 600;
+// How long Zephal_Clear waits for the callback threads to end.
+constexpr uint32_t kDefaultClearWaitMs = 2000;
+// The longest a hung query waits for Zephal_Clear, so no test can hang for good.
+constexpr uint32_t kMostQueryHangMs = 60000;
 constexpr uint32_t kWrongPasswordCode = 0x50130209;
 constexpr const char* kWrongPasswordText = "wrong user name or password";
 constexpr const char* kDefaultAddress = "10.77.0.23";
@@ -85,6 +89,14 @@ struct Scenario {
   std::string accountDate;      // at most kDateSize bytes
   uint32_t minutesLeft = 0;
   std::string address = kDefaultAddress;  // at most kAddressSize bytes, empty: none
+  // `callback-lock on`: one lock held across every callback and taken by every
+  // call, as a core that keeps its lock while it calls back.
+  bool callbackLock = false;
+  uint32_t clearWaitMs = kDefaultClearWaitMs;  // kNever: waits for the threads however long
+  // `query-hang <when>`: from then on Zephal_Get_QueryData returns only at Zephal_Clear.
+  bool queryHangSet = false;
+  Anchor queryHangAnchor = Anchor::Start;
+  uint32_t queryHangMs = 0;
   std::vector<TimedEvent> events;         // in file order
   std::vector<Conflict> conflicts;        // in file order
   std::vector<Issue> issues;

@@ -49,9 +49,6 @@ constexpr uint32_t kClosableConflicts = 0x30170004;
 constexpr uint32_t kUnclosableConflicts = 0x50170005;
 constexpr uint32_t kAccountId = 770023;
 constexpr int kDefaultDateDaysAhead = 180;
-// How long Zephal_Clear waits for a callback still running; past it the thread
-// is left to finish on its own (it holds a reference on the DLL).
-constexpr DWORD kClearWaitMs = 2000;
 // Traffic ramps up over the first seconds of a connection to these rates.
 constexpr double kRampSeconds = 20.0;
 constexpr double kSendPeak = 24.0;  // units of 1024 bytes per second
@@ -217,7 +214,20 @@ enum class Served { All, Closable, Unclosable };
 // Everything from Zephal_Init to Zephal_Clear. Shared with the two threads,
 // which may outlive Zephal_Clear when a callback of theirs does not return.
 struct Session {
+  Session() : cleared(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+  ~Session() {
+    if (cleared) CloseHandle(cleared);
+  }
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
   std::mutex lock;
+  // `callback-lock on`: held across each callback and taken by each call
+  // before `lock`. Recursive, so a callback may call in on its own thread.
+  std::recursive_mutex callbackLock;
+  std::atomic<DWORD> callbackThread{0};  // the thread in a locked callback, for the log
+  HANDLE cleared;                        // set by Zephal_Clear; a hung query waits for it
+  Clock::time_point queryHangFrom = Clock::time_point::max();
   std::condition_variable wake;
   bool closing = false;
   CoreMessageCallback onMessage = nullptr;
@@ -246,6 +256,30 @@ std::shared_ptr<Session> CurrentSession() {
   std::lock_guard<std::mutex> hold(sessionLock);
   return currentSession;
 }
+
+// `callback-lock on`: a call from another thread than the one in a callback
+// waits until that callback has returned, as with a core that keeps its lock
+// while it calls back. Taken before the session's own lock.
+class CallbackGate {
+ public:
+  CallbackGate(Session* s, const char* call) {
+    if (!s || !s->scenario.callbackLock) return;
+    if (!s->callbackLock.try_lock()) {
+      callLog.Write("%s waits for the callback running on thread %lu", call,
+                    static_cast<unsigned long>(s->callbackThread.load()));
+      s->callbackLock.lock();
+    }
+    lock_ = &s->callbackLock;
+  }
+  ~CallbackGate() {
+    if (lock_) lock_->unlock();
+  }
+  CallbackGate(const CallbackGate&) = delete;
+  CallbackGate& operator=(const CallbackGate&) = delete;
+
+ private:
+  std::recursive_mutex* lock_ = nullptr;
+};
 
 Scenario LoadScenario(const std::string& path, bool* found) {
   std::ifstream file(path, std::ios::binary);
@@ -418,6 +452,24 @@ void RunStorm(Session& s, const core_scenario::StateStorm& storm) {
                 static_cast<unsigned>(reports.load()), static_cast<unsigned>(storm.durationMs));
 }
 
+// Makes a callback, under the callback lock when the scenario asks for it.
+// A session closed while the lock was awaited makes no callback any more.
+template <typename Call>
+void LockedCallback(Session& s, Call call) {
+  if (!s.scenario.callbackLock) {
+    call();
+    return;
+  }
+  std::lock_guard<std::recursive_mutex> gate(s.callbackLock);
+  {
+    std::lock_guard<std::mutex> hold(s.lock);
+    if (s.closing) return;
+  }
+  s.callbackThread = GetCurrentThreadId();
+  call();
+  s.callbackThread = 0;
+}
+
 // A line thread: waits for its next report to fall due and makes the callback
 // with no lock held. The log line is written before the lock is let go, so the
 // log shows reports in the order the core made them.
@@ -453,7 +505,9 @@ void RunLine(Session& s, Line line) {
       const CoreStatusCallback onStatus = s.onStatus;
       callLog.Write("status %d", static_cast<int>(event.state));
       hold.unlock();
-      if (onStatus) onStatus(event.state);
+      LockedCallback(s, [&] {
+        if (onStatus) onStatus(event.state);
+      });
     } else {
       ApplyMessage(s, event.code);
       const CoreMessageCallback onMessage = s.onMessage;
@@ -470,7 +524,9 @@ void RunLine(Session& s, Line line) {
       hold.unlock();
       s.wake.notify_all();  // a state report may be waiting for this message
       const char* text = event.unterminated ? guarded->text() : event.text.c_str();
-      if (onMessage && text) onMessage(event.code, text);
+      LockedCallback(s, [&] {
+        if (onMessage && text) onMessage(event.code, text);
+      });
     }
     hold.lock();
   }
@@ -520,6 +576,9 @@ void EndSession(Session& s, const char* caller) {
     for (Queue& queue : s.queues) queue.clear();
   }
   s.wake.notify_all();
+  if (s.cleared) SetEvent(s.cleared);
+  // `clear-wait forever`: a core that joins its threads however long they take.
+  const DWORD bound = s.scenario.clearWaitMs == kNever ? INFINITE : s.scenario.clearWaitMs;
   const DWORD self = GetCurrentThreadId();
   const DWORD began = GetTickCount();
   for (int line = 0; line < kLineCount; ++line) {
@@ -529,10 +588,12 @@ void EndSession(Session& s, const char* caller) {
       callLog.Write("%s: called from the %s thread's callback, which ends when it returns", caller, kLineNames[line]);
     } else {
       const DWORD spent = GetTickCount() - began;
-      const DWORD left = spent < kClearWaitMs ? kClearWaitMs - spent : 0;
+      const DWORD left = bound == INFINITE ? INFINITE : spent < bound ? bound - spent : 0;
+      if (bound == INFINITE && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT)
+        callLog.Write("%s waits for the %s thread to end", caller, kLineNames[line]);
       if (WaitForSingleObject(thread, left) == WAIT_TIMEOUT) {
         callLog.Write("%s: the %s thread is still in a callback after %lu ms; left to end when it returns", caller,
-                      kLineNames[line], static_cast<unsigned long>(kClearWaitMs));
+                      kLineNames[line], static_cast<unsigned long>(bound));
       }
     }
     CloseHandle(thread);
@@ -547,6 +608,21 @@ void EndCurrentSession(const char* caller) {
     session.swap(currentSession);
   }
   if (session) EndSession(*session, caller);
+}
+
+// `query-hang`: a query made from the scenario's moment on returns only once
+// Zephal_Clear has closed the session (at most kMostQueryHangMs later). No
+// lock is held meanwhile: only the calling thread hangs.
+void HangQuery(Session& s) {
+  Clock::time_point from;
+  {
+    std::lock_guard<std::mutex> hold(s.lock);
+    from = s.queryHangFrom;
+  }
+  if (Clock::now() < from || !s.cleared) return;
+  callLog.Write("Zephal_Get_QueryData hangs until Zephal_Clear");
+  const bool released = WaitForSingleObject(s.cleared, core_scenario::kMostQueryHangMs) == WAIT_OBJECT_0;
+  callLog.Write("Zephal_Get_QueryData %s", released ? "released by Zephal_Clear" : "gave up hanging");
 }
 
 void MakeUpDate(char (&date)[core_scenario::kDateSize]) {
@@ -606,6 +682,8 @@ uint32_t ZEPHAL_CDECL Zephal_Init(CoreInitRecord* record, CoreMessageCallback on
   if (result == 2) ScheduleLoginOutcome(s, now, true);
   if (result == 4) ScheduleIdle(s, now);
   ScheduleScripted(s, Anchor::Init, now);
+  if (s.scenario.queryHangSet && s.scenario.queryHangAnchor == Anchor::Init)
+    s.queryHangFrom = After(now, s.scenario.queryHangMs);
 
   if (!StartLine(session, kStatusLine) || !StartLine(session, kMessageLine)) {
     const DWORD error = GetLastError();
@@ -637,6 +715,7 @@ uint32_t ZEPHAL_CDECL Zephal_Start(CoreStartRecord* record, uint32_t reserved) {
     return kNotRunning;
   }
   {
+    const CallbackGate gate(session.get(), "Zephal_Start");
     std::lock_guard<std::mutex> hold(session->lock);
     Session& s = *session;
     bool accepted = true;
@@ -649,6 +728,8 @@ uint32_t ZEPHAL_CDECL Zephal_Start(CoreStartRecord* record, uint32_t reserved) {
     ScheduleState(s, now, true, 2);
     ScheduleLoginOutcome(s, now, accepted);
     ScheduleScripted(s, Anchor::Start, now);
+    if (s.scenario.queryHangSet && s.scenario.queryHangAnchor == Anchor::Start)
+      s.queryHangFrom = After(now, s.scenario.queryHangMs);
     callLog.Write("Zephal_Start %s reserved=%u -> 0%s", args.c_str(), static_cast<unsigned>(reserved),
                   accepted ? "" : " (password refused)");
   }
@@ -667,6 +748,7 @@ uint32_t ZEPHAL_CDECL Zephal_Stop(void* context, uint32_t reason) {
     return kNotRunning;
   }
   {
+    const CallbackGate gate(session.get(), "Zephal_Stop");
     std::lock_guard<std::mutex> hold(session->lock);
     Session& s = *session;
     const Clock::time_point now = Clock::now();
@@ -693,6 +775,8 @@ uint32_t ZEPHAL_CDECL Zephal_Get_QueryData(CoreQueryRecord* record) {
   CoreQueryRecord q;
   std::memset(&q, 0, sizeof q);
   if (const std::shared_ptr<Session> session = CurrentSession()) {
+    HangQuery(*session);
+    const CallbackGate gate(session.get(), "Zephal_Get_QueryData");
     std::lock_guard<std::mutex> hold(session->lock);
     q = Query(*session);
   }
@@ -704,6 +788,7 @@ uint32_t ZEPHAL_CDECL Zephal_Get_QueryData(CoreQueryRecord* record) {
 int32_t ZEPHAL_CDECL Zephal_Proc_GetCount(void) {
   int32_t count = 0;
   if (const std::shared_ptr<Session> session = CurrentSession()) {
+    const CallbackGate gate(session.get(), "Zephal_Proc_GetCount");
     std::lock_guard<std::mutex> hold(session->lock);
     count = session->entryCount;
   }
@@ -716,6 +801,7 @@ int32_t ZEPHAL_CDECL Zephal_Proc_GetCount(void) {
 void* ZEPHAL_CDECL Zephal_Proc_GetInfo(void) {
   void* entries = nullptr;
   if (const std::shared_ptr<Session> session = CurrentSession()) {
+    const CallbackGate gate(session.get(), "Zephal_Proc_GetInfo");
     std::lock_guard<std::mutex> hold(session->lock);
     if (session->entryCount > 0) entries = session->entries.data();
   }
@@ -728,6 +814,7 @@ uint32_t ZEPHAL_CDECL Zephal_Proc_Kill(void) {
   callLog.Write("Zephal_Proc_Kill -> 0");
   const std::shared_ptr<Session> session = CurrentSession();
   if (!session) return 0;
+  const CallbackGate gate(session.get(), "Zephal_Proc_Kill");
   std::lock_guard<std::mutex> hold(session->lock);
   Session& s = *session;
   const std::vector<Conflict>& all = s.scenario.conflicts;
