@@ -262,11 +262,12 @@ TEST_F(CoreTest, InputWhileAReportBoxIsOpenOnlyBringsTheBoxForward) {
   PostMessageA(control, WM_USER + 110, 0, WM_LBUTTONDBLCLK);  // tray double click: open
   PostMessageA(control, WM_COMMAND, 221, 0);                  // tray menu: open
   PostMessageA(main, WM_COMMAND, 1610, 0);                    // connect
-  PostMessageA(control, WM_COMMAND, 220, 0);                  // tray menu: exit (idle: no question)
   Sleep(1000);
   EXPECT_FALSE(IsWindowVisible(main));
   EXPECT_EQ(CallLog().find("Zephal_Start"), std::string::npos);
-  EXPECT_EQ(WaitExit(client_, 0), STILL_ACTIVE);
+  PostMessageA(control, WM_COMMAND, 220, 0);  // tray menu: exit (idle: no question)
+  Sleep(1000);
+  EXPECT_TRUE(IsWindow(control)) << "the exit went ahead";
   EXPECT_EQ(OpenBoxes().size(), 1u);
 
   probe::PressButton(box, IDOK);
