@@ -16,6 +16,8 @@ void RequestHandOverShutdown();
 void OnHandOverExit();
 // Releases the core, waiting a bounded time for it.
 void ReleaseCoreBounded();
+// True when the exit stopped waiting for a thread that may still run.
+bool ShutdownLeftThreads();
 // Logs the client, library and core versions.
 void ReportVersion();
 // True once the core initialisation failed and the window ended during its creation.

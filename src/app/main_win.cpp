@@ -102,5 +102,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  // A thread the exit stopped waiting for may still paint with the picture
+  // store, which the runtime's exit would destroy under it: end the process
+  // at once, which stops every other thread first.
+  if (ShutdownLeftThreads()) ExitProcess(static_cast<UINT>(msg.wParam));
   return static_cast<int>(msg.wParam);
 }

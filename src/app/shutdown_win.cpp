@@ -26,6 +26,8 @@ std::atomic<Phase> phase{Phase::None};
 // Set by the updater hand-over just before it posts its request, so that a
 // posted message alone never ends the client without its question.
 std::atomic<bool> handOverRequested{false};
+// A thread the exit stopped waiting for: the main window's, or one calling the core.
+std::atomic<bool> threadsLeft{false};
 
 bool ConfirmExit() {
   char format[101] = "";
@@ -62,8 +64,10 @@ void StopAndWait() {
   // A core that holds its lock while a callback waits for the user may not
   // even return from the stop: the four seconds count from the request.
   const DWORD began = GetTickCount();
-  if (!CallBounded(kStopCore, shutdown_plan::kStopWaitMs))
+  if (!CallBounded(kStopCore, shutdown_plan::kStopWaitMs)) {
+    threadsLeft = true;
     MsgBox(0x10001, "CORE: Zephal_Stop did not return within %u ms", static_cast<unsigned>(shutdown_plan::kStopWaitMs));
+  }
   // The core reports Idle from its own thread.
   while (appState.runState != RUN_IDLE && GetTickCount() - began < shutdown_plan::kStopWaitMs) Sleep(50);
 }
@@ -80,6 +84,8 @@ void TearDown() {
   if (mainEnded) {
     SkinRelease();
     appState.layout = FreeLayoutRecord(appState.layout);
+  } else {
+    threadsLeft = true;
   }
   DestroyWindow(appState.hwndControl);
 }
@@ -129,7 +135,10 @@ void OnHandOverExit() {
 }
 
 void ReleaseCoreBounded() {
-  if (!CallBounded(kReleaseCore, shutdown_plan::kCoreReleaseWaitMs))
-    MsgBox(0x10001, "CORE: Zephal_Clear did not return within %u ms",
-           static_cast<unsigned>(shutdown_plan::kCoreReleaseWaitMs));
+  if (CallBounded(kReleaseCore, shutdown_plan::kCoreReleaseWaitMs)) return;
+  threadsLeft = true;
+  MsgBox(0x10001, "CORE: Zephal_Clear did not return within %u ms",
+         static_cast<unsigned>(shutdown_plan::kCoreReleaseWaitMs));
 }
+
+bool ShutdownLeftThreads() { return threadsLeft; }
