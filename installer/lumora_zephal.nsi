@@ -191,6 +191,9 @@ Section "Uninstall"
   Delete "$DESKTOP\${PRODUCT}.lnk"
 
   DeleteRegValue HKLM "${RUN_KEY}" "ZephalAcc"
+  ; The log-on task the client registers beside its Run entry; none is fine.
+  nsExec::Exec '"$SYSDIR\schtasks.exe" /delete /tn ZephalAcc /f'
+  Pop $0
   DeleteRegKey HKLM "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKLM "Software\ZEPHAL"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

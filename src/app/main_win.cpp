@@ -25,7 +25,12 @@ void CloseRunningUpdater() {
 bool HandOverToRunningInstance() {
   HWND other = FindWindowA(kControlClass, nullptr);
   if (!other) return false;
-  PostMessageA(other, WMU_SHOW_MAIN, 0, 0);
+  // This start holds the right to bring a window forward; without handing it
+  // on, Windows refuses the running client's SetForegroundWindow.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(other, &pid);
+  const bool passed = pid != 0 && AllowSetForegroundWindow(pid);
+  PostMessageA(other, WMU_SHOW_MAIN, passed ? kShowMainForegroundPassed : 0, 0);
   return true;
 }
 

@@ -33,13 +33,38 @@ void StopAndWait() {
   }
 }
 
-}  // namespace
-
-void Shutdown(int skipConfirm) {
-  if (appState.runState != RUN_IDLE) {
-    if (!skipConfirm && !ConfirmExit()) return;
-    StopAndWait();
+// While the connection is stopped at the end of a session, Windows shows the
+// user why the client holds the session up. Vista and later; looked up.
+class SessionEndBlock {
+ public:
+  explicit SessionEndBlock(HWND hwnd) : hwnd_(hwnd) {
+    using CreateCall = BOOL(WINAPI*)(HWND, LPCWSTR);
+    const auto create = reinterpret_cast<CreateCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ShutdownBlockReasonCreate")));
+    active_ = create && create(hwnd_, L"Lumora Zephal 正在断开加速连接，请稍候");
   }
+  ~SessionEndBlock() {
+    using DestroyCall = BOOL(WINAPI*)(HWND);
+    const auto destroy = reinterpret_cast<DestroyCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ShutdownBlockReasonDestroy")));
+    if (active_ && destroy) destroy(hwnd_);
+  }
+  SessionEndBlock(const SessionEndBlock&) = delete;
+  SessionEndBlock& operator=(const SessionEndBlock&) = delete;
+
+ private:
+  HWND hwnd_;
+  bool active_ = false;
+};
+
+// Set once the tear-down ran: a session end that arrives while the exit
+// question is open tears down inside it, and the question's answer must not
+// do it again.
+bool tornDown = false;
+
+void TearDown() {
+  if (tornDown) return;
+  tornDown = true;
   MsgBox(1, "%s Closed Success.", kControlTitle);
   SaveSettings(&appState);
   TrayRemove();
@@ -48,4 +73,25 @@ void Shutdown(int skipConfirm) {
   SkinRelease();
   appState.layout = FreeLayoutRecord(appState.layout);
   DestroyWindow(appState.hwndControl);
+}
+
+}  // namespace
+
+void Shutdown(int skipConfirm) {
+  if (tornDown) return;
+  if (appState.runState != RUN_IDLE) {
+    if (!skipConfirm && !ConfirmExit()) return;
+    if (tornDown) return;
+    StopAndWait();
+  }
+  TearDown();
+}
+
+void ShutdownAtSessionEnd() {
+  if (tornDown) return;
+  if (appState.runState != RUN_IDLE) {
+    const SessionEndBlock block(appState.hwndControl);
+    StopAndWait();
+  }
+  TearDown();
 }

@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/report.h"
+#include "app/web_page_win.h"
 #include "core/core_connection_win.h"
 #include "core/core_records.h"
 #include "net/net_watch_win.h"
@@ -117,7 +118,7 @@ void OpenUrlResource(UINT id) {
   char address[1024] = "";
   if (LoadStringA(appState.hInstance, id, address, sizeof address) <= 0) return;
   MsgBox(0x10004, "WINDOW: open %s", address);
-  ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
+  OpenWebPage(address);
 }
 
 void HideWindow() { ShowWindow(appState.hwndMain, SW_HIDE); }
