@@ -171,6 +171,10 @@ SectionEnd
 
 Section "Uninstall"
   Call un.CloseRunning
+  ; The log-on task the client registers beside its Run entry (none is fine),
+  ; first, so nothing starts the client while its files go.
+  nsExec::Exec '"$SYSDIR\schtasks.exe" /delete /tn ZephalAcc /f'
+  Pop $0
 
   ; Our programs and the files they write beside themselves. The directory goes
   ; only when nothing else is left in it.
@@ -191,9 +195,6 @@ Section "Uninstall"
   Delete "$DESKTOP\${PRODUCT}.lnk"
 
   DeleteRegValue HKLM "${RUN_KEY}" "ZephalAcc"
-  ; The log-on task the client registers beside its Run entry; none is fine.
-  nsExec::Exec '"$SYSDIR\schtasks.exe" /delete /tn ZephalAcc /f'
-  Pop $0
   DeleteRegKey HKLM "${SETTINGS_KEY}"
   DeleteRegKey /ifempty HKLM "Software\ZEPHAL"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"

@@ -134,6 +134,7 @@ done
 [ -n "$(reg_value "$run_key" ZephalAcc)" ] || fail "the client wrote no Run entry"
 ok "the client wrote its Run entry: $(reg_value "$run_key" ZephalAcc)"
 task="$prefix/drive_c/windows/system32/tasks/ZephalAcc"
+for _ in $(seq 50); do [ -f "$task" ] && break; sleep 0.2; done
 [ -f "$task" ] || fail "the client registered no log-on task"
 
 echo "== silent uninstall with the client running"
