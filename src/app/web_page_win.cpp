@@ -6,9 +6,9 @@
 #include <shldisp.h>
 #include <shlobj.h>
 
-#include <memory>
 #include <string>
 
+#include "app/bounded_call_win.h"
 #include "app/com_win.h"
 #include "app/report.h"
 
@@ -72,50 +72,26 @@ HRESULT OpenThroughDesktop(const std::string& address) {
   return hr;
 }
 
-DWORD WINAPI OpenPageThread(LPVOID parameter) {
-  const std::unique_ptr<std::string> address(static_cast<std::string*>(parameter));
+void OpenPage(const std::string& address) {
   ComApartment apartment;
-  const HRESULT hr = apartment.Usable() ? OpenThroughDesktop(*address) : apartment.Result();
+  const HRESULT hr = apartment.Usable() ? OpenThroughDesktop(address) : apartment.Result();
   if (SUCCEEDED(hr)) {
     MsgBox(0x10004, "WINDOW: page opened through the desktop shell");
-    return 0;
+    return;
   }
   const INT_PTR r = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(nullptr, "open", address->c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+      ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   MsgBox(0x10004, "WINDOW: page opened through ShellExecute (%d; desktop shell 0x%08lX)", static_cast<int>(r),
          static_cast<unsigned long>(hr));
-  return 0;
-}
-
-// Waits for `thread`, still answering messages sent to this thread's windows
-// meanwhile (opening a page may ask every top-level window, ours included).
-void WaitAnsweringSentMessages(HANDLE thread, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    const DWORD elapsed = GetTickCount() - start;
-    if (elapsed >= timeoutMs) break;
-    const DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
-    if (r != WAIT_OBJECT_0 + 1) break;
-    MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-  }
 }
 
 }  // namespace
 
 void OpenWebPage(const char* address) {
   if (!address || !*address) return;
+  const std::string page = address;
   // A thread of its own: its apartment is its own business, whatever thread asks.
-  auto* copy = new std::string(address);
-  HANDLE thread = CreateThread(nullptr, 0, OpenPageThread, copy, 0, nullptr);
-  if (!thread) {
-    delete copy;
-    ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
-    return;
-  }
-  WaitAnsweringSentMessages(thread, kOpenWaitMs);
-  if (WaitForSingleObject(thread, 0) == WAIT_TIMEOUT)
+  if (!RunBounded([page] { OpenPage(page); }, kOpenWaitMs))
     MsgBox(0x10001, "WINDOW: the shell has not opened the page after %lu ms; not waiting longer",
            static_cast<unsigned long>(kOpenWaitMs));
-  CloseHandle(thread);
 }

@@ -4,8 +4,12 @@
 #include <sddl.h>
 #include <taskschd.h>
 
+#include <atomic>
+#include <functional>
+#include <memory>
 #include <string>
 
+#include "app/bounded_call_win.h"
 #include "app/com_win.h"
 #include "app/report.h"
 #include "settings/logon_task.h"
@@ -13,6 +17,7 @@
 namespace {
 
 constexpr uint32_t kTaskReport = 0x10001;
+constexpr DWORD kTaskWaitMs = 10000;
 const CLSID kClsidTaskScheduler = {0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
 
 // The SID of the user this process runs as: the task follows the account,
@@ -49,9 +54,7 @@ HRESULT RootFolder(ComRef<ITaskFolder>* folder) {
 
 bool NoTaskScheduler(HRESULT hr) { return hr == REGDB_E_CLASSNOTREG || hr == CO_E_CLASSSTRING; }
 
-}  // namespace
-
-int RegisterLogonTask(const char* installDir) {
+int RegisterOnThisThread(const std::string& installDir) {
   ComApartment apartment;
   ComRef<ITaskFolder> folder;
   HRESULT hr = apartment.Usable() ? RootFolder(&folder) : apartment.Result();
@@ -63,7 +66,7 @@ int RegisterLogonTask(const char* installDir) {
   if (SUCCEEDED(hr) && user.empty()) hr = HRESULT_FROM_WIN32(GetLastError());
   if (SUCCEEDED(hr)) {
     Bstr name(kLogonTaskName);
-    Bstr xml(BuildLogonTaskXml(installDir ? installDir : "", user));
+    Bstr xml(BuildLogonTaskXml(installDir, user));
     EmptyVariant noUser, noPassword, noSddl;
     ComRef<IRegisteredTask> task;
     hr = folder->RegisterTask(name.Get(), xml.Get(), TASK_CREATE_OR_UPDATE, noUser.v, noPassword.v,
@@ -78,7 +81,7 @@ int RegisterLogonTask(const char* installDir) {
   return 1;
 }
 
-int RemoveLogonTask() {
+int RemoveOnThisThread() {
   ComApartment apartment;
   ComRef<ITaskFolder> folder;
   HRESULT hr = apartment.Usable() ? RootFolder(&folder) : apartment.Result();
@@ -96,3 +99,22 @@ int RemoveLogonTask() {
   MsgBox(0x10004, "TASK: log-on task %s deleted", kLogonTaskName);
   return 1;
 }
+
+// Task Scheduler answers from its service; a service that does not answer
+// must not hold the main window for long.
+int RunTaskCall(std::function<int()> call, const char* what) {
+  const auto result = std::make_shared<std::atomic<int>>(0);
+  if (RunBounded([call, result] { *result = call(); }, kTaskWaitMs)) return *result;
+  MsgBox(kTaskReport, "TASK: Task Scheduler has not answered the %s after %lu ms.", what,
+         static_cast<unsigned long>(kTaskWaitMs));
+  return 0;
+}
+
+}  // namespace
+
+int RegisterLogonTask(const char* installDir) {
+  const std::string dir = installDir ? installDir : "";
+  return RunTaskCall([dir] { return RegisterOnThisThread(dir); }, "registration");
+}
+
+int RemoveLogonTask() { return RunTaskCall(RemoveOnThisThread, "deletion"); }
