@@ -92,7 +92,10 @@ using ElevatedDesktopTest = ClientTest;
 // here is that each is met where the client meets it.
 TEST_F(ElevatedDesktopTest, ShellBroadcastForegroundAndProbeSocketAreSeenTo) {
   auto cert = AccountCert(0xD4);  // automatic login: the watch probes 5 s after the start
-  install::PutText(&cert, cc::kRedirectServerOffset, "127.0.0.1");
+  // An address nobody answers on, so no other test's responder hears the probe.
+  const DWORD pid = GetCurrentProcessId();
+  install::PutText(&cert, cc::kRedirectServerOffset,
+                   "127.89." + std::to_string((pid >> 8) & 0xFF) + "." + std::to_string(pid % 250 + 1));
   Install(cert);
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
   EXPECT_TRUE(WaitLog("TRAY: TaskbarCreated let through the window message filter"));
