@@ -1,24 +1,25 @@
 #include "app/bounded_call_win.h"
 
-#include <memory>
-
 namespace {
 
 DWORD WINAPI BoundedThread(LPVOID parameter) {
-  const std::unique_ptr<std::function<void()>> work(static_cast<std::function<void()>*>(parameter));
-  (*work)();
+  auto* job = static_cast<BoundedJob*>(parameter);
+  job->Run();
+  ReleaseJob(job);
   return 0;
 }
 
 }  // namespace
 
-bool RunBounded(std::function<void()> work, DWORD timeoutMs) {
-  auto* owned = new std::function<void()>(std::move(work));
-  HANDLE thread = CreateThread(nullptr, 0, BoundedThread, owned, 0, nullptr);
+void ReleaseJob(BoundedJob* job) {
+  if (InterlockedDecrement(&job->refs) == 0) delete job;
+}
+
+bool RunBounded(BoundedJob* job, DWORD timeoutMs) {
+  HANDLE thread = CreateThread(nullptr, 0, BoundedThread, job, 0, nullptr);
   if (!thread) {
     // No thread to spare: do it here rather than not at all.
-    (*owned)();
-    delete owned;
+    BoundedThread(job);
     return true;
   }
   const DWORD start = GetTickCount();

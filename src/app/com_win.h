@@ -4,8 +4,6 @@
 #include <objbase.h>
 #include <oleauto.h>
 
-#include <string>
-
 // Joins the calling thread to a single-threaded apartment for its lifetime. A
 // thread already in another apartment keeps it (and can still make the calls).
 class ComApartment {
@@ -23,26 +21,27 @@ class ComApartment {
   HRESULT result_;
 };
 
+// Releases what `p` holds, if anything; one function for every interface.
+inline void ComRelease(IUnknown* p) {
+  if (p) p->Release();
+}
+
 template <class T>
 class ComRef {
  public:
   ComRef() = default;
-  ~ComRef() { Reset(); }
+  ~ComRef() { ComRelease(p_); }
   ComRef(const ComRef&) = delete;
   ComRef& operator=(const ComRef&) = delete;
   T* operator->() const { return p_; }
-  T* Get() const { return p_; }
   explicit operator bool() const { return p_ != nullptr; }
   // For calls that hand out a reference.
   T** Out() {
-    Reset();
+    ComRelease(p_);
+    p_ = nullptr;
     return &p_;
   }
   void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-  void Reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
 
  private:
   T* p_ = nullptr;
@@ -51,10 +50,10 @@ class ComRef {
 class Bstr {
  public:
   // From code page 936 text.
-  explicit Bstr(const std::string& text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    b_ = SysAllocStringLen(nullptr, static_cast<UINT>(n));
-    if (b_ && n > 0) MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), b_, n);
+  explicit Bstr(const char* text) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    b_ = n > 0 ? SysAllocStringLen(nullptr, static_cast<UINT>(n - 1)) : nullptr;
+    if (b_) MultiByteToWideChar(CP_ACP, 0, text, -1, b_, n);
   }
   ~Bstr() { SysFreeString(b_); }
   Bstr(const Bstr&) = delete;

@@ -57,7 +57,7 @@ HRESULT OpenThroughDesktop(const std::string& address) {
   ComRef<IShellDispatch2> shell;
   HRESULT hr = DesktopShellDispatch(&shell);
   if (FAILED(hr)) return hr;
-  Bstr file(address);
+  Bstr file(address.c_str());
   VARIANT arguments, directory, operation, show;
   VariantInit(&arguments);
   VariantInit(&directory);
@@ -89,9 +89,15 @@ void OpenPage(const std::string& address) {
 
 void OpenWebPage(const char* address) {
   if (!address || !*address) return;
-  const std::string page = address;
+  struct PageJob : BoundedJob {
+    std::string address;
+    void Run() override { OpenPage(address); }
+  };
+  auto* job = new PageJob;
+  job->address = address;
   // A thread of its own: its apartment is its own business, whatever thread asks.
-  if (!RunBounded([page] { OpenPage(page); }, kOpenWaitMs))
+  if (!RunBounded(job, kOpenWaitMs))
     MsgBox(0x10001, "WINDOW: the shell has not opened the page after %lu ms; not waiting longer",
            static_cast<unsigned long>(kOpenWaitMs));
+  ReleaseJob(job);
 }

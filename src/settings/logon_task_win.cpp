@@ -4,9 +4,6 @@
 #include <sddl.h>
 #include <taskschd.h>
 
-#include <atomic>
-#include <functional>
-#include <memory>
 #include <string>
 
 #include "app/bounded_call_win.h"
@@ -20,101 +17,89 @@ constexpr uint32_t kTaskReport = 0x10001;
 constexpr DWORD kTaskWaitMs = 10000;
 const CLSID kClsidTaskScheduler = {0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
 
-// The SID of the user this process runs as: the task follows the account,
-// whatever its name or language.
-std::string CurrentUserSid() {
+// The SID of the user this process runs as (the task follows the account,
+// whatever its name or language) into `sid`; false when unknown.
+bool CurrentUserSid(char* sid, size_t size) {
   HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "";
-  std::string sid;
-  DWORD size = 0;
-  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-  std::string buffer(size, '\0');
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+  union {
+    TOKEN_USER user;
+    BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+  } info;
+  DWORD length = 0;
   char* text = nullptr;
-  if (size && GetTokenInformation(token, TokenUser, &buffer[0], size, &size) &&
-      ConvertSidToStringSidA(reinterpret_cast<TOKEN_USER*>(&buffer[0])->User.Sid, &text)) {
-    sid = text;
+  const bool known = GetTokenInformation(token, TokenUser, &info, sizeof info, &length) &&
+                     ConvertSidToStringSidA(info.user.User.Sid, &text);
+  if (known) {
+    lstrcpynA(sid, text, static_cast<int>(size));
     LocalFree(text);
   }
   CloseHandle(token);
-  return sid;
+  return known;
 }
 
-// The root folder of a connected task service, or the HRESULT that stopped it.
-HRESULT RootFolder(ComRef<ITaskFolder>* folder) {
+// Registers (enable) or deletes the task on the calling thread.
+HRESULT ChangeTask(bool enable, const std::string& installDir, char* user, size_t userSize) {
+  ComApartment apartment;
+  if (!apartment.Usable()) return apartment.Result();
   ComRef<ITaskService> service;
   HRESULT hr = CoCreateInstance(kClsidTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ITaskService),
                                 service.OutVoid());
   if (FAILED(hr)) return hr;
-  EmptyVariant server, user, domain, password;
-  hr = service->Connect(server.v, user.v, domain.v, password.v);
+  EmptyVariant none;
+  hr = service->Connect(none.v, none.v, none.v, none.v);
   if (FAILED(hr)) return hr;
+  ComRef<ITaskFolder> folder;
   Bstr root("\\");
-  return service->GetFolder(root.Get(), folder->Out());
-}
-
-bool NoTaskScheduler(HRESULT hr) { return hr == REGDB_E_CLASSNOTREG || hr == CO_E_CLASSSTRING; }
-
-int RegisterOnThisThread(const std::string& installDir) {
-  ComApartment apartment;
-  ComRef<ITaskFolder> folder;
-  HRESULT hr = apartment.Usable() ? RootFolder(&folder) : apartment.Result();
-  if (NoTaskScheduler(hr)) {
-    MsgBox(0x10004, "TASK: no Task Scheduler 2.0 here; the Run entry alone starts the client");
-    return 1;
-  }
-  const std::string user = CurrentUserSid();
-  if (SUCCEEDED(hr) && user.empty()) hr = HRESULT_FROM_WIN32(GetLastError());
-  if (SUCCEEDED(hr)) {
-    Bstr name(kLogonTaskName);
-    Bstr xml(BuildLogonTaskXml(installDir, user));
-    EmptyVariant noUser, noPassword, noSddl;
-    ComRef<IRegisteredTask> task;
-    hr = folder->RegisterTask(name.Get(), xml.Get(), TASK_CREATE_OR_UPDATE, noUser.v, noPassword.v,
-                              TASK_LOGON_INTERACTIVE_TOKEN, noSddl.v, task.Out());
-  }
-  if (FAILED(hr)) {
-    MsgBox(kTaskReport, "TASK: couldn't register the log-on task %s (0x%08lX).", kLogonTaskName,
-           static_cast<unsigned long>(hr));
-    return 0;
-  }
-  MsgBox(0x10004, "TASK: log-on task %s registered for %s", kLogonTaskName, user.c_str());
-  return 1;
-}
-
-int RemoveOnThisThread() {
-  ComApartment apartment;
-  ComRef<ITaskFolder> folder;
-  HRESULT hr = apartment.Usable() ? RootFolder(&folder) : apartment.Result();
-  if (NoTaskScheduler(hr)) return 1;
-  if (SUCCEEDED(hr)) {
-    Bstr name(kLogonTaskName);
+  hr = service->GetFolder(root.Get(), folder.Out());
+  if (FAILED(hr)) return hr;
+  Bstr name(kLogonTaskName);
+  if (!enable) {
     hr = folder->DeleteTask(name.Get(), 0);
-    if (hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND)) hr = S_OK;
+    return hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND) ? S_OK
+                                                                                                            : hr;
   }
-  if (FAILED(hr)) {
-    MsgBox(kTaskReport, "TASK: couldn't delete the log-on task %s (0x%08lX).", kLogonTaskName,
-           static_cast<unsigned long>(hr));
-    return 0;
-  }
-  MsgBox(0x10004, "TASK: log-on task %s deleted", kLogonTaskName);
-  return 1;
+  if (!CurrentUserSid(user, userSize)) return HRESULT_FROM_WIN32(GetLastError());
+  Bstr xml(BuildLogonTaskXml(installDir, user).c_str());
+  ComRef<IRegisteredTask> task;
+  return folder->RegisterTask(name.Get(), xml.Get(), TASK_CREATE_OR_UPDATE, none.v, none.v,
+                              TASK_LOGON_INTERACTIVE_TOKEN, none.v, task.Out());
 }
 
 // Task Scheduler answers from its service; a service that does not answer
 // must not hold the main window for long.
-int RunTaskCall(std::function<int()> call, const char* what) {
-  const auto result = std::make_shared<std::atomic<int>>(0);
-  if (RunBounded([call, result] { *result = call(); }, kTaskWaitMs)) return *result;
-  MsgBox(kTaskReport, "TASK: Task Scheduler has not answered the %s after %lu ms.", what,
-         static_cast<unsigned long>(kTaskWaitMs));
-  return 0;
+struct TaskJob : BoundedJob {
+  bool enable = false;
+  std::string installDir;
+  char user[SECURITY_MAX_SID_SIZE * 4] = "";
+  HRESULT result = E_PENDING;
+  void Run() override { result = ChangeTask(enable, installDir, user, sizeof user); }
+};
+
+int RunTaskJob(bool enable, const char* installDir) {
+  auto* job = new TaskJob;
+  job->enable = enable;
+  job->installDir = installDir ? installDir : "";
+  const HRESULT hr = RunBounded(job, kTaskWaitMs) ? job->result : E_PENDING;
+  int ok = 1;
+  if (hr == REGDB_E_CLASSNOTREG) {
+    // Before Vista: no Task Scheduler 2.0, and no UAC to keep the Run entry from working.
+    if (enable) MsgBox(0x10004, "TASK: no Task Scheduler 2.0 here; the Run entry alone starts the client");
+  } else if (FAILED(hr)) {
+    MsgBox(kTaskReport, "TASK: couldn't %s the log-on task %s (0x%08lX).", enable ? "register" : "delete",
+           kLogonTaskName, static_cast<unsigned long>(hr));
+    ok = 0;
+  } else if (enable) {
+    MsgBox(0x10004, "TASK: log-on task %s registered for %s", kLogonTaskName, job->user);
+  } else {
+    MsgBox(0x10004, "TASK: log-on task %s deleted", kLogonTaskName);
+  }
+  ReleaseJob(job);
+  return ok;
 }
 
 }  // namespace
 
-int RegisterLogonTask(const char* installDir) {
-  const std::string dir = installDir ? installDir : "";
-  return RunTaskCall([dir] { return RegisterOnThisThread(dir); }, "registration");
-}
+int RegisterLogonTask(const char* installDir) { return RunTaskJob(true, installDir); }
 
-int RemoveLogonTask() { return RunTaskCall(RemoveOnThisThread, "deletion"); }
+int RemoveLogonTask() { return RunTaskJob(false, nullptr); }

@@ -67,7 +67,6 @@ TEST(LogonTaskTest, StartsTheQuotedClientElevatedAtTheUsersLogOn) {
     EXPECT_EQ(Inside(xml, "Settings", "ExecutionTimeLimit"), "PT0S") << "no time limit";
     EXPECT_EQ(Inside(xml, "Settings", "DisallowStartIfOnBatteries"), "false");
     EXPECT_EQ(Inside(xml, "Settings", "StopIfGoingOnBatteries"), "false");
-    EXPECT_EQ(Inside(xml, "Settings", "Enabled"), "true");
     EXPECT_EQ(Inside(xml, "Settings", "Priority"), "4") << "normal priority, not the task default";
     EXPECT_EQ(Inside(xml, "Settings", "MultipleInstancesPolicy"), "IgnoreNew");
   }
