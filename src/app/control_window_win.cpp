@@ -6,6 +6,7 @@
 #include "core/core_api.h"
 #include "core/core_connection_win.h"
 #include "core/core_records.h"
+#include "settings/logon_task_win.h"
 #include "settings/settings_store_win.h"
 #include "tray/tray_win.h"
 #include "ui/main_window_win.h"
@@ -58,6 +59,7 @@ LRESULT OnCreate(HWND hwnd) {
     if (result != 0) OnCoreStatus(static_cast<int32_t>(result));
     ReportVersion();
     StoreLibraryVersion(Zephal_GetDllVersion());
+    if (appState.autoRun) RenewLogonTask(appState.installDir);
     return 0;
   }
   ReportVersion();

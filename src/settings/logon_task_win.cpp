@@ -66,40 +66,53 @@ HRESULT ChangeTask(bool enable, const std::string& installDir, char* user, size_
                               TASK_LOGON_INTERACTIVE_TOKEN, none.v, task.Out());
 }
 
+// Logs the outcome of ChangeTask; 1 when the task is as wanted (or where
+// there is no Task Scheduler 2.0), else 0.
+int ReportTaskChange(bool enable, HRESULT hr, const char* user) {
+  if (hr == REGDB_E_CLASSNOTREG) {
+    // Before Vista: no Task Scheduler 2.0, and no UAC to keep the Run entry from working.
+    if (enable) MsgBox(0x10004, "TASK: no Task Scheduler 2.0 here; the Run entry alone starts the client");
+    return 1;
+  }
+  if (FAILED(hr)) {
+    MsgBox(kTaskReport, "TASK: couldn't %s the log-on task %s (0x%08lX).", enable ? "register" : "delete",
+           kLogonTaskName, static_cast<unsigned long>(hr));
+    return 0;
+  }
+  if (enable)
+    MsgBox(0x10004, "TASK: log-on task %s registered for %s", kLogonTaskName, user);
+  else
+    MsgBox(0x10004, "TASK: log-on task %s deleted", kLogonTaskName);
+  return 1;
+}
+
 // Task Scheduler answers from its service; a service that does not answer
 // must not hold the main window for long.
 struct TaskJob : BoundedJob {
   bool enable = false;
   std::string installDir;
   char user[SECURITY_MAX_SID_SIZE * 4] = "";
-  HRESULT result = E_PENDING;
-  void Run() override { result = ChangeTask(enable, installDir, user, sizeof user); }
+  int ok = 0;
+  void Run() override { ok = ReportTaskChange(enable, ChangeTask(enable, installDir, user, sizeof user), user); }
 };
 
-int RunTaskJob(bool enable, const char* installDir) {
+int RunTaskJob(bool enable, const char* installDir, DWORD waitMs) {
   auto* job = new TaskJob;
   job->enable = enable;
   job->installDir = installDir ? installDir : "";
-  const HRESULT hr = RunBounded(job, kTaskWaitMs) ? job->result : E_PENDING;
-  int ok = 1;
-  if (hr == REGDB_E_CLASSNOTREG) {
-    // Before Vista: no Task Scheduler 2.0, and no UAC to keep the Run entry from working.
-    if (enable) MsgBox(0x10004, "TASK: no Task Scheduler 2.0 here; the Run entry alone starts the client");
-  } else if (FAILED(hr)) {
-    MsgBox(kTaskReport, "TASK: couldn't %s the log-on task %s (0x%08lX).", enable ? "register" : "delete",
-           kLogonTaskName, static_cast<unsigned long>(hr));
-    ok = 0;
-  } else if (enable) {
-    MsgBox(0x10004, "TASK: log-on task %s registered for %s", kLogonTaskName, job->user);
-  } else {
-    MsgBox(0x10004, "TASK: log-on task %s deleted", kLogonTaskName);
-  }
+  int ok = 0;
+  if (RunBounded(job, waitMs))
+    ok = job->ok;
+  else if (waitMs)
+    MsgBox(kTaskReport, "TASK: Task Scheduler has not answered after %lu ms.", static_cast<unsigned long>(waitMs));
   ReleaseJob(job);
   return ok;
 }
 
 }  // namespace
 
-int RegisterLogonTask(const char* installDir) { return RunTaskJob(true, installDir); }
+int RegisterLogonTask(const char* installDir) { return RunTaskJob(true, installDir, kTaskWaitMs); }
 
-int RemoveLogonTask() { return RunTaskJob(false, nullptr); }
+int RemoveLogonTask() { return RunTaskJob(false, nullptr, kTaskWaitMs); }
+
+void RenewLogonTask(const char* installDir) { RunTaskJob(true, installDir, 0); }

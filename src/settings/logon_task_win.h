@@ -8,3 +8,7 @@
 int RegisterLogonTask(const char* installDir);
 // Deletes the task; 1 also when there was none, 0 after a logged failure.
 int RemoveLogonTask();
+// Registers the task again without waiting for the answer (logged): a
+// client whose start with Windows was switched on before it knew the task,
+// or whose task was removed, gets it back at its next start.
+void RenewLogonTask(const char* installDir);

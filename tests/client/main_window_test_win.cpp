@@ -284,13 +284,17 @@ TEST_F(MainWindowTest, SwitchingLoginOffSwitchesItsDependantsOff) {
   EXPECT_FALSE(StoredOptions().rememberPassword);
 }
 
-TEST_F(MainWindowTest, AutorunWritesAndDeletesTheRunEntryAndTheLogOnTask) {
-  install::DeleteValue("ZephalAcc");
+// Where Task Scheduler keeps the log-on task: Wine stores only part of the
+// definition in it, so here the task's coming and going is what is checked.
+std::string LogOnTaskFile() {
   char system[MAX_PATH] = "";
   GetSystemDirectoryA(system, sizeof system);
-  // Where Task Scheduler keeps the task: Wine stores only part of the definition
-  // in it, so here the task's coming and going is what is checked.
-  const std::string task = std::string(system) + "\\tasks\\ZephalAcc";
+  return std::string(system) + "\\tasks\\ZephalAcc";
+}
+
+TEST_F(MainWindowTest, AutorunWritesAndDeletesTheRunEntryAndTheLogOnTask) {
+  install::DeleteValue("ZephalAcc");
+  const std::string task = LogOnTaskFile();
   DeleteFileA(task.c_str());
   HWND main = Start();
   ASSERT_NE(main, nullptr);
@@ -306,6 +310,19 @@ TEST_F(MainWindowTest, AutorunWritesAndDeletesTheRunEntryAndTheLogOnTask) {
   EXPECT_TRUE(WaitFor([&] { return !install::ReadString(install::kRunKey, "ZephalAcc", &value); }, 5000));
   EXPECT_TRUE(WaitFor([&] { return !install::FileExists(task); }, 5000)) << Log();
   EXPECT_FALSE(StoredOptions().autoRun);
+}
+
+// Switched on by a version that wrote the Run entry alone.
+TEST_F(MainWindowTest, AutorunOnWithoutTaskGetsItAtTheStart) {
+  const std::string task = LogOnTaskFile();
+  DeleteFileA(task.c_str());
+  auto cert = install::DefaultCert();
+  cert[cc::kConfigByteOffset] = cc::EncodeConfigByte({false, false, true, false, false, true});
+  Install(cert);
+  ASSERT_NE(Start(), nullptr);
+  EXPECT_TRUE(WaitFor([&] { return install::FileExists(task); }, 5000)) << Log();
+  EXPECT_EQ(CloseClient(), 0u);
+  DeleteFileA(task.c_str());
 }
 
 TEST_F(MainWindowTest, CloseEscapeAndEnterNeverEndTheProgram) {
