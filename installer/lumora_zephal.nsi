@@ -171,6 +171,10 @@ SectionEnd
 
 Section "Uninstall"
   Call un.CloseRunning
+  ; The log-on task the client registers beside its Run entry (none is fine),
+  ; first, so nothing starts the client while its files go.
+  nsExec::Exec '"$SYSDIR\schtasks.exe" /delete /tn ZephalAcc /f'
+  Pop $0
 
   ; Our programs and the files they write beside themselves. The directory goes
   ; only when nothing else is left in it.

@@ -51,6 +51,9 @@ void ResetAppState();
 
 // Custom messages of the control window.
 constexpr UINT WMU_SHOW_MAIN = WM_USER + 100;  // 1124, from a second instance
+// wParam bit of WMU_SHOW_MAIN: the sender passed its foreground right on, so the
+// main window may come to the front (0 from senders that do not say).
+constexpr WPARAM kShowMainForegroundPassed = 1;
 constexpr UINT WMU_TRAY = WM_USER + 110;       // 1134, tray icon callback
 
 // Core events handed from the core's threads to the control window.

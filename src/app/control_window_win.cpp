@@ -6,6 +6,7 @@
 #include "core/core_api.h"
 #include "core/core_connection_win.h"
 #include "core/core_records.h"
+#include "settings/logon_task_win.h"
 #include "settings/settings_store_win.h"
 #include "tray/tray_win.h"
 #include "ui/main_window_win.h"
@@ -27,9 +28,28 @@ const char* InitFailureText(uint32_t result) {
   }
 }
 
+// The shell broadcasts TaskbarCreated from a process of lower integrity than
+// this elevated one; Windows drops it at our window unless we let it through,
+// and the icon would be gone for good after the shell restarts. Looked up
+// because systems before Windows 7 lack the call (and need none).
+void LetTaskbarCreatedThrough(HWND hwnd) {
+  using FilterCall = BOOL(WINAPI*)(HWND, UINT, DWORD, PCHANGEFILTERSTRUCT);
+  const auto filter = reinterpret_cast<FilterCall>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx")));
+  if (!filter) {
+    MsgBox(0x10004, "TRAY: no window message filter here; TaskbarCreated needs no exception");
+    return;
+  }
+  if (filter(hwnd, taskbarCreatedMsg, MSGFLT_ALLOW, nullptr))
+    MsgBox(0x10004, "TRAY: TaskbarCreated let through the window message filter");
+  else
+    MsgBox(0x10001, "TRAY: couldn't let TaskbarCreated through the message filter(code=%lu).", GetLastError());
+}
+
 LRESULT OnCreate(HWND hwnd) {
   appState.hwndControl = hwnd;
   taskbarCreatedMsg = RegisterWindowMessageA("TaskbarCreated");
+  LetTaskbarCreatedThrough(hwnd);
   TrayAdd(appState.hInstance, hwnd);
   OpenMainWindow(appState.hwndMain);
 
@@ -39,6 +59,7 @@ LRESULT OnCreate(HWND hwnd) {
     if (result != 0) OnCoreStatus(static_cast<int32_t>(result));
     ReportVersion();
     StoreLibraryVersion(Zephal_GetDllVersion());
+    if (appState.autoRun) RenewLogonTask(appState.installDir);
     return 0;
   }
   ReportVersion();
@@ -66,8 +87,9 @@ void OnCommand(WORD id) {
     Shutdown(0);
 }
 
-void OnShowMainRequest() {
-  MsgBox(0x10004, "WINDOW: show request from another instance");
+void OnShowMainRequest(WPARAM flags) {
+  MsgBox(0x10004, "WINDOW: show request from another instance%s",
+         (flags & kShowMainForegroundPassed) ? " (foreground passed on)" : "");
   PostMessageA(appState.hwndMain, WM_SHOWWINDOW, 1, 0);
 }
 
@@ -78,6 +100,30 @@ void OnTrayMessage(HWND hwnd, LPARAM mouseMessage) {
     return;
   }
   TrayNotify(hwnd, appState.hwndMain, static_cast<UINT>(mouseMessage), appState.runState);
+}
+
+const char* SessionEndReason(LPARAM reason) {
+  if (reason & ENDSESSION_CRITICAL) return "forced end of the session";
+  if (reason & ENDSESSION_LOGOFF) return "log-off";
+  if (reason & ENDSESSION_CLOSEAPP) return "closed for an update or restart";
+  return "shut-down or restart";
+}
+
+// Windows asks before it ends the session: the client never holds it up here;
+// it closes properly once the end is certain (WM_ENDSESSION).
+LRESULT OnQueryEndSession(LPARAM reason) {
+  MsgBox(0x10004, "WINDOW: the session may end (%s); agreed", SessionEndReason(reason));
+  return TRUE;
+}
+
+void OnEndSession(WPARAM ending, LPARAM reason) {
+  if (!ending) {
+    MsgBox(0x10004, "WINDOW: the session goes on");
+    return;
+  }
+  // Once this returns Windows may end the process: everything happens now.
+  MsgBox(1, "WINDOW: the session ends (%s); closing without asking", SessionEndReason(reason));
+  ShutdownAtSessionEnd();
 }
 
 }  // namespace
@@ -105,7 +151,12 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
       OnCommand(LOWORD(wParam));
       return 0;
     case WMU_SHOW_MAIN:
-      OnShowMainRequest();
+      OnShowMainRequest(wParam);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return OnQueryEndSession(lParam);
+    case WM_ENDSESSION:
+      OnEndSession(wParam, lParam);
       return 0;
     case WM_TIMER:
       if (wParam == TIMER_TRAY_RETRY) TrayRetryTimer();

@@ -18,6 +18,9 @@ void OnHandOverExit();
 void ReleaseCoreBounded();
 // True when the exit stopped waiting for a thread that may still run.
 bool ShutdownLeftThreads();
+// The session ends (log-off, restart): stops the connection and tears down
+// like Shutdown(1), telling Windows why it waits meanwhile.
+void ShutdownAtSessionEnd();
 // Logs the client, library and core versions.
 void ReportVersion();
 // True once the core initialisation failed and the window ended during its creation.

@@ -28,8 +28,35 @@ void CloseRunningUpdater() {
 bool HandOverToRunningInstance() {
   HWND other = FindWindowA(kControlClass, nullptr);
   if (!other) return false;
-  PostMessageA(other, WMU_SHOW_MAIN, 0, 0);
+  // This start holds the right to bring a window forward; without handing it
+  // on, Windows refuses the running client's SetForegroundWindow.
+  DWORD pid = 0;
+  GetWindowThreadProcessId(other, &pid);
+  const bool passed = pid != 0 && AllowSetForegroundWindow(pid);
+  PostMessageA(other, WMU_SHOW_MAIN, passed ? kShowMainForegroundPassed : 0, 0);
   return true;
+}
+
+// Two starts at the same moment (the Run entry and the log-on task both fire
+// where UAC is off) would each miss the other's window and both run. The
+// first to own this name is the instance; it holds it until the process ends.
+constexpr char kInstanceMutex[] = "Local\\Zephal_Acc";
+constexpr DWORD kInstanceWaitMs = 5000;
+
+// True when this process may go on starting: it owns the instance name, or
+// took it over from an instance that ended meanwhile. Otherwise it handed
+// over to the instance, or gave up on one that never showed its window.
+bool BecomeTheInstance() {
+  HANDLE name = CreateMutexA(nullptr, TRUE, kInstanceMutex);
+  if (!name) return true;  // no name to share: the window check alone, as before
+  if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
+  const DWORD start = GetTickCount();
+  while (GetTickCount() - start < kInstanceWaitMs) {
+    if (HandOverToRunningInstance()) return false;
+    const DWORD r = WaitForSingleObject(name, 100);
+    if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) return true;
+  }
+  return false;
 }
 
 // The updater's path, or an empty one when the installation directory leaves
@@ -68,7 +95,7 @@ bool RegisterControlClass(HINSTANCE instance) {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   CloseRunningUpdater();
-  if (HandOverToRunningInstance()) return 1;
+  if (HandOverToRunningInstance() || !BecomeTheInstance()) return 1;
   debugLog = IsDebugLogSwitch(commandLine ? commandLine : "") ? 1 : 0;
 
   ResetAppState();

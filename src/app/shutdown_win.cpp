@@ -90,6 +90,30 @@ void TearDown() {
   DestroyWindow(appState.hwndControl);
 }
 
+// While the connection is stopped at the end of a session, Windows shows the
+// user why the client holds the session up. Vista and later; looked up.
+class SessionEndBlock {
+ public:
+  explicit SessionEndBlock(HWND hwnd) : hwnd_(hwnd) {
+    using CreateCall = BOOL(WINAPI*)(HWND, LPCWSTR);
+    const auto create = reinterpret_cast<CreateCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ShutdownBlockReasonCreate")));
+    active_ = create && create(hwnd_, L"Lumora Zephal 正在断开加速连接，请稍候");
+  }
+  ~SessionEndBlock() {
+    using DestroyCall = BOOL(WINAPI*)(HWND);
+    const auto destroy = reinterpret_cast<DestroyCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ShutdownBlockReasonDestroy")));
+    if (active_ && destroy) destroy(hwnd_);
+  }
+  SessionEndBlock(const SessionEndBlock&) = delete;
+  SessionEndBlock& operator=(const SessionEndBlock&) = delete;
+
+ private:
+  HWND hwnd_;
+  bool active_ = false;
+};
+
 }  // namespace
 
 void Shutdown(int skipConfirm) {
@@ -142,3 +166,13 @@ void ReleaseCoreBounded() {
 }
 
 bool ShutdownLeftThreads() { return threadsLeft; }
+
+void ShutdownAtSessionEnd() {
+  // The stop may take its bounded wait: Windows shows the user why meanwhile.
+  if (appState.runState != RUN_IDLE) {
+    const SessionEndBlock block(appState.hwndControl);
+    Shutdown(1);
+    return;
+  }
+  Shutdown(1);
+}

@@ -9,6 +9,7 @@
 #include "app/app_state.h"
 #include "app/control_window_win.h"
 #include "app/report.h"
+#include "app/web_page_win.h"
 #include "core/core_api.h"
 #include "ui/number_format.h"
 
@@ -93,7 +94,7 @@ bool LaunchUpdater() {
   }
   const std::string version = FormatVersion(ClientVersion);
   const std::string page = LoadText(IDS_DOWNLOAD_PAGE, kPageAddressSize);
-  if (!page.empty()) ShellExecuteA(nullptr, "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  if (!page.empty()) OpenWebPage(page.c_str());
   Sleep(1000);
 
   char parameters[128];

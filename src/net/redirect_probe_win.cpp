@@ -1,9 +1,11 @@
 // Winsock must be declared before <windows.h> comes in through the header.
 #include <winsock2.h>
+#include <mswsock.h>
 
 #include "net/redirect_probe_win.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 #include "app/report.h"
@@ -15,6 +17,23 @@ namespace rp = redirect_probe;
 
 // The longest the watch thread stays in select without looking at `stop`.
 constexpr DWORD kWaitSliceMs = 100;
+
+// On Windows an ICMP port-unreachable for one of the probed ports makes the
+// next receive on the socket fail with WSAECONNRESET, whichever port answered:
+// with one port of five answering, passes would be lost to the others' errors.
+// Where the call is missing the reset stays, and is handled as before.
+void IgnorePortUnreachable(SOCKET s) {
+  static std::atomic<bool> logged{false};
+  BOOL report = FALSE;
+  DWORD returned = 0;
+  const bool off = WSAIoctl(s, SIO_UDP_CONNRESET, &report, sizeof report, nullptr, 0, &returned, nullptr, nullptr) == 0;
+  const int error = off ? 0 : WSAGetLastError();
+  if (logged.exchange(true)) return;
+  if (off)
+    MsgBox(0x10004, "SOCKET: port-unreachable resets off on the probe socket");
+  else
+    MsgBox(0x10004, "SOCKET: port-unreachable resets stay on the probe socket(code=%d).", error);
+}
 
 class WinsockProbeNet : public rp::ProbeNet {
  public:
@@ -34,6 +53,7 @@ class WinsockProbeNet : public rp::ProbeNet {
       *error = WSAGetLastError();
       return rp::kNoSocket;
     }
+    IgnorePortUnreachable(s);
     return static_cast<rp::Socket>(s);
   }
   void Close(rp::Socket s) override { closesocket(static_cast<SOCKET>(s)); }

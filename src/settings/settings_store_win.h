@@ -19,5 +19,6 @@ int LoadSettings(AppState* state);
 int SaveSettings(AppState* state);
 // Stores the core library's version; a version of 0 is not stored and succeeds.
 int StoreLibraryVersion(uint32_t version);
-// Writes or deletes the Run entry for `installDir`.
+// Writes or deletes the Run entry for `installDir`, and registers or deletes
+// the log-on task with it; 1 when both succeeded.
 int SetAutoRun(int enable, const char* installDir);

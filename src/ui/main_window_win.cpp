@@ -9,6 +9,7 @@
 #include "app/bounded_wait_win.h"
 #include "app/control_window_win.h"
 #include "app/report.h"
+#include "app/web_page_win.h"
 #include "core/core_connection_win.h"
 #include "core/core_records.h"
 #include "net/net_watch_win.h"
@@ -120,7 +121,7 @@ void OpenUrlResource(UINT id) {
   char address[1024] = "";
   if (LoadStringA(appState.hInstance, id, address, sizeof address) <= 0) return;
   MsgBox(0x10004, "WINDOW: open %s", address);
-  ShellExecuteA(nullptr, "open", address, nullptr, nullptr, SW_SHOWNORMAL);
+  OpenWebPage(address);
 }
 
 void HideWindow() { ShowWindow(appState.hwndMain, SW_HIDE); }

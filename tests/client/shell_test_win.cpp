@@ -22,6 +22,19 @@ TEST_F(ShellTest, SecondStartHandsOverAndEndsWithOne) {
   EXPECT_EQ(CloseClient(), 0u);
 }
 
+// The Run entry and the log-on task fire together at log-on where UAC is off.
+TEST_F(ShellTest, TwoStartsAtOnceLeaveOneClientShown) {
+  const auto one = Launch("lumora_zephal.exe", "-debuglog");
+  const auto two = Launch("lumora_zephal.exe", "-debuglog");
+  const HANDLE both[] = {one.hProcess, two.hProcess};
+  const DWORD ended = WaitForMultipleObjects(2, both, FALSE, 10000);
+  ASSERT_TRUE(ended == WAIT_OBJECT_0 || ended == WAIT_OBJECT_0 + 1) << "both still run";
+  client_ = ended == WAIT_OBJECT_0 ? two : one;
+  EXPECT_EQ(WaitExit(ended == WAIT_OBJECT_0 ? one : two, 0), 1u);
+  EXPECT_TRUE(WaitLog("WINDOW: show request from another instance"));
+  EXPECT_EQ(CloseClient(), 0u);
+}
+
 struct SwitchCase {
   const char* args;
   bool verbose;

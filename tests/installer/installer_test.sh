@@ -133,6 +133,9 @@ for _ in $(seq 50); do
 done
 [ -n "$(reg_value "$run_key" ZephalAcc)" ] || fail "the client wrote no Run entry"
 ok "the client wrote its Run entry: $(reg_value "$run_key" ZephalAcc)"
+task="$prefix/drive_c/windows/system32/tasks/ZephalAcc"
+for _ in $(seq 50); do [ -f "$task" ] && break; sleep 0.2; done
+[ -f "$task" ] || fail "the client registered no log-on task"
 
 echo "== silent uninstall with the client running"
 run "$dir/uninstall.exe" /S >/dev/null 2>&1
@@ -155,9 +158,10 @@ done
 has_key "$key" && fail "the settings key is still there"
 has_key 'HKLM\Software\ZEPHAL' && fail "HKLM\\Software\\ZEPHAL is still there"
 [ -n "$(reg_value "$run_key" ZephalAcc)" ] && fail "the Run entry is still there"
+[ -e "$task" ] && fail "the log-on task is still there"
 has_key "$uninstall_key" && fail "the uninstall entry is still there"
 left=$(cd "$prefix/drive_c" && find . -path '*Lumora Zephal*')
-[ -z "$left" ] && ok "nothing left: no files, shortcuts, Run entry or keys" || fail "left behind: $left"
+[ -z "$left" ] && ok "nothing left: no files, shortcuts, Run entry, log-on task or keys" || fail "left behind: $left"
 
 wineserver -k >/dev/null 2>&1
 rm -rf "$prefix" "$prefix.lock"

@@ -1,0 +1,109 @@
+// The end of the Windows session (log-off, restart) reaching the real program,
+// and what an elevated client does for the desktop it runs on.
+#include "harness_win.h"
+#include "probe_win.h"
+#include "settings/client_config.h"
+
+namespace {
+
+namespace cc = client_config;
+
+constexpr int kConnect = 1610;
+constexpr int kImportantOnly = 1607;
+
+std::vector<uint8_t> AccountCert(uint8_t options) {
+  auto cert = install::DefaultCert();
+  cert[44] = options;
+  install::PutText(&cert, cc::kUserNameOffset, "alice");
+  install::PutText(&cert, cc::kPasswordOffset, "secret");
+  return cert;
+}
+
+// Wine's end of a session: WM_QUERYENDSESSION and WM_ENDSESSION to every
+// top-level window, as a log-off sends them. Its exit code, or ~0u.
+DWORD EndSession() {
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  char command[] = "wineboot.exe --end-session";
+  if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return ~0u;
+  DWORD code = ~0u;
+  if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  return code;
+}
+
+using SessionEndTest = ClientTest;
+
+TEST_F(SessionEndTest, WhileConnectedStopsClearsAndSavesBeforeTheSessionEnds) {
+  Install(AccountCert(0xC4));  // remember user and password, write the log
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  HWND main = MainWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageA(main, WM_COMMAND, kConnect, 0);
+  ASSERT_TRUE(WaitLog("CORE: status 3"));
+  // A choice that is stored only by the next save.
+  PostMessageA(GetDlgItem(main, kImportantOnly), BM_CLICK, 0, 0);
+  for (int i = 0; i < 50 && SendMessageA(GetDlgItem(main, kImportantOnly), BM_GETCHECK, 0, 0) != BST_CHECKED; ++i)
+    Sleep(20);
+  ASSERT_FALSE(cc::DecodeConfigByte(install::ReadCert().at(cc::kConfigByteOffset)).importantOnly);
+
+  EXPECT_EQ(EndSession(), 0u);
+  EXPECT_NE(WaitExit(client_), STILL_ACTIVE);
+
+  // Stopped, waited for idle, then released.
+  const std::string calls = CallLog();
+  const size_t stop = calls.find("Zephal_Stop");
+  const size_t idle = calls.find("status 1", stop == std::string::npos ? 0 : stop);
+  const size_t clear = calls.find("Zephal_Clear");
+  ASSERT_NE(stop, std::string::npos) << calls;
+  ASSERT_NE(clear, std::string::npos) << calls;
+  EXPECT_LT(idle, clear) << calls;
+  EXPECT_TRUE(cc::DecodeConfigByte(install::ReadCert().at(cc::kConfigByteOffset)).importantOnly);
+  const std::string log = Log();
+  const size_t why = log.find("WINDOW: the session ends (");
+  ASSERT_NE(why, std::string::npos) << log;
+  const size_t closed = log.find("Zephal Acc Closed Success.");
+  ASSERT_NE(closed, std::string::npos) << log;
+  EXPECT_LT(why, closed) << "the orderly close came after the session end";
+}
+
+TEST_F(SessionEndTest, WhileIdleEndsAtOnce) {
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  ASSERT_TRUE(WaitLog("built on Mar 20 2013"));
+  EXPECT_EQ(EndSession(), 0u);
+  EXPECT_NE(WaitExit(client_, 3000), STILL_ACTIVE);
+  const std::string calls = CallLog();
+  EXPECT_EQ(calls.find("Zephal_Stop"), std::string::npos) << calls;
+  EXPECT_NE(calls.find("Zephal_Clear"), std::string::npos) << calls;
+  const std::string log = Log();
+  const size_t why = log.find("WINDOW: the session ends (");
+  ASSERT_NE(why, std::string::npos) << log;
+  const size_t closed = log.find("Zephal Acc Closed Success.");
+  ASSERT_NE(closed, std::string::npos) << log;
+  EXPECT_LT(why, closed) << "the orderly close came after the session end";
+}
+
+using ElevatedDesktopTest = ClientTest;
+
+// An elevated client meets rules that Wine does not enforce; what can be seen
+// here is that each is met where the client meets it.
+TEST_F(ElevatedDesktopTest, ShellBroadcastForegroundAndProbeSocketAreSeenTo) {
+  auto cert = AccountCert(0xD4);  // automatic login: the watch probes 5 s after the start
+  // An address nobody answers on, so no other test's responder hears the probe.
+  const DWORD pid = GetCurrentProcessId();
+  install::PutText(&cert, cc::kRedirectServerOffset,
+                   "127.89." + std::to_string((pid >> 8) & 0xFF) + "." + std::to_string(pid % 250 + 1));
+  Install(cert);
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  EXPECT_TRUE(WaitLog("TRAY: TaskbarCreated let through the window message filter"));
+  ASSERT_NE(MainWindow(), nullptr);
+  const auto second = Launch("lumora_zephal.exe", "");
+  EXPECT_EQ(WaitExit(second), 1u);
+  EXPECT_TRUE(WaitLog("WINDOW: show request from another instance (foreground passed on)"));
+  EXPECT_TRUE(WaitLog("SOCKET: port-unreachable resets off on the probe socket", 15000));
+  EXPECT_EQ(CloseClient(), 0u);
+}
+
+}  // namespace
