@@ -2,14 +2,20 @@
 // session (LogPixels): size and place, every control on its scaled place,
 // real clicks on the painted marks, and a sharp picture edge. Run once per
 // DPI by tests/client/dpi_run.sh, which sets the scale and says which it set.
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
+#include <vector>
 
 #include "desktop_win.h"
 #include "harness_win.h"
 #include "screen_win.h"
 #include "ui/control_ids.h"
 #include "ui/display_scale.h"
+
+#ifndef ZEPHAL_SOURCE_DIR
+#error "ZEPHAL_SOURCE_DIR must name the source tree, for the background pictures"
+#endif
 
 namespace {
 
@@ -145,12 +151,53 @@ TEST_F(DisplayScaleTest, WholeWindowAtTheSessionScale) {
       biggest = std::max(biggest, Luma(shot.At(x, y + 1)) - Luma(shot.At(x, y)));
     EXPECT_GE(biggest * 10, (light - dark) * 9) << "the edge is spread over several rows";
   }
-  // The check boxes and edits draw inside their places: the pixels just right
-  // of and below each check box are the plain content colour, not a clipped frame.
+  // At 96 and 192 DPI the title strip and toolbar are the background picture
+  // of that scale pixel for pixel (the 200 % drawing, not an enlargement);
+  // in between, the 200 % picture area-averaged to the window's size.
+  const char* file = dpi_ == 96 ? "/resources/pictures/1100_background.jpg"
+                                : "/resources/pictures/200/1100_background.jpg";
+  const Pixels picture = Pixels::FromPictureFile(std::string("Z:") + ZEPHAL_SOURCE_DIR + file);
+  ASSERT_FALSE(picture.empty());
+  if (dpi_ == 96 || dpi_ == 192) {
+    EXPECT_EQ(shot.Differing(picture, RECT{0, 0, width, S(78)}, 0), 0);
+  } else {
+    std::vector<uint32_t> source, reduced(static_cast<size_t>(width) * height);
+    for (int y = 0; y < picture.height(); ++y)
+      for (int x = 0; x < picture.width(); ++x) {
+        const Rgb c = picture.At(x, y);
+        source.push_back(static_cast<uint32_t>(c.r << 16 | c.g << 8 | c.b));
+      }
+    ASSERT_TRUE(ResampleArea(source.data(), picture.width(), picture.height(), reduced.data(), width, height));
+    int differing = 0;
+    for (int y = 0; y < S(78); ++y)
+      for (int x = 0; x < width; ++x) {
+        const uint32_t p = reduced[static_cast<size_t>(y) * width + x];
+        differing += !(shot.At(x, y) == Rgb{static_cast<int>(p >> 16 & 0xFF), static_cast<int>(p >> 8 & 0xFF),
+                                           static_cast<int>(p & 0xFF)});
+      }
+    EXPECT_EQ(differing, 0) << "the title strip is not the 200 % picture area-averaged to size";
+  }
+
+  // The check boxes' glyphs grow with the scale and fit their places: the
+  // frame is closed on all four sides inside the control (a clipped glyph
+  // loses its right and bottom lines) and fills most of it.
   for (int id : {IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD}) {
-    const RECT r = WindowRect(GetDlgItem(main, id));
-    const Rgb inside = shot.At(r.left - w.left + (r.right - r.left) / 2, r.top - w.top + 1);
-    EXPECT_LT(Luma(inside), 255000) << "check box " << id << " draws nothing at its top";
+    SCOPED_TRACE(testing::Message() << "check box " << id);
+    const RECT c = WindowRect(GetDlgItem(main, id));
+    const RECT r{c.left - w.left, c.top - w.top, c.right - w.left, c.bottom - w.top};
+    auto ink = [&](int x, int y) { return Luma(shot.At(x, y)) < 235000; };
+    RECT box{r.right, r.bottom, r.left - 1, r.top - 1};
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x)
+        if (ink(x, y)) box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x),
+                              std::max<LONG>(box.bottom, y)};
+    ASSERT_LT(box.left, box.right) << "nothing drawn";
+    EXPECT_GE((box.right - box.left + 1) * 10, (r.right - r.left) * 7);
+    int right = 0, bottom = 0;
+    for (int y = box.top; y <= box.bottom; ++y) right += ink(box.right, y);
+    for (int x = box.left; x <= box.right; ++x) bottom += ink(x, box.bottom);
+    EXPECT_GE(right * 10, (box.bottom - box.top + 1) * 6) << "no right frame line";
+    EXPECT_GE(bottom * 10, (box.right - box.left + 1) * 6) << "no bottom frame line";
   }
 
   // Real clicks at the scaled places of the toolbar icons and the marks act as at 100 %.
