@@ -449,7 +449,8 @@ void OnDpiChanged(HWND dialog, int dpi, const RECT* suggested) {
   PlaceControls(dialog, appState.layout, windowDpi);
   if (HWND slider = Item(IDC_PROGRESS)) PlaceSlider(slider, FALSE);
   SetWindowIcons(appState.hInstance, dialog, windowDpi);
-  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+  // Painted at once: the pictures of the new scale are resampled here, not at some later paint.
+  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   LogScale(dialog);
 }
 
