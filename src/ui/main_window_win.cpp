@@ -521,7 +521,10 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
       HandleClick(0, MainWindowLayout());
       return TRUE;
     case WM_DPICHANGED:
-      OnDpiChanged(hwnd, LOWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      // The rectangle is a pointer: trusted only from Windows on this thread,
+      // never from another thread or process (posted ones are cleared in the loop).
+      OnDpiChanged(hwnd, LOWORD(wParam),
+                   (InSendMessageEx(nullptr) & ISMEX_SEND) ? nullptr : reinterpret_cast<const RECT*>(lParam));
       return TRUE;
     case WMU_SHOW_VIEW:
       ShowView(static_cast<int>(wParam));
@@ -561,6 +564,7 @@ DWORD WINAPI MainWindowThread(LPVOID) {
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    if (msg.message == WM_DPICHANGED) msg.lParam = 0;  // a posted pointer is nobody's rectangle
     if (IsDialogMessageA(hwnd, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
