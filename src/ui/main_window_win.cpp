@@ -54,7 +54,8 @@ bool windowLaidOut = false;
 int sliderX = 0;
 // The edits, the service list and the check boxes take the dialog's font at
 // 96 DPI and this one, made for the window's scale, at any other.
-HFONT dialogFont = nullptr;
+HFONT dialogFont = nullptr;  // made by the dialog manager; fits only a window created at 96 DPI
+bool dialogFontFits = false;
 HFONT scaledInputFont = nullptr;
 constexpr int kInputFontHeight = -13;  // the dialog font, 10 point, at 96 DPI
 constexpr int kInputControls[] = {IDC_USER,     IDC_PASSWORD,     IDC_SERVICE,        IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD,
@@ -411,7 +412,7 @@ void UseScale(HWND dialog, int dpi) {
   SkinSetDpi(windowDpi);
   HFONT font = dialogFont;
   HFONT made = nullptr;
-  if (windowDpi != kBaseDpi || !dialogFont) {
+  if (windowDpi != kBaseDpi || !dialogFont || !dialogFontFits) {
     made = CreateFontA(ScaleFontHeight(kInputFontHeight, windowDpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
                        DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
                        "Arial");
@@ -458,6 +459,7 @@ INT_PTR OnInitDialog(HWND dialog) {
   KeepDialogScalingOurs(dialog);
   dialogFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
   const int dpi = WindowDpi(dialog);
+  dialogFontFits = dpi == kBaseDpi;
   UseScale(dialog, dpi);
   if (appState.layout) sliderX = appState.layout->progressSlider.x;
   ApplyLayout(dialog, appState.layout, windowDpi);
@@ -520,6 +522,13 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_LBUTTONDOWN:
       HandleClick(0, MainWindowLayout());
       return TRUE;
+    case WM_GETDPISCALEDSIZE:
+      // Our size at the coming scale, so the rectangle Windows then suggests
+      // has it and the window keeps its place under the pointer.
+      if ((InSendMessageEx(nullptr) & ISMEX_SEND) || !lParam) return FALSE;
+      *reinterpret_cast<SIZE*>(lParam) = MainWindowSize(SaneDpi(LOWORD(wParam)));
+      SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, TRUE);
+      return TRUE;
     case WM_DPICHANGED:
       // The rectangle is a pointer: trusted only from Windows on this thread,
       // never from another thread or process (posted ones are cleared in the loop).
@@ -564,7 +573,8 @@ DWORD WINAPI MainWindowThread(LPVOID) {
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    if (msg.message == WM_DPICHANGED) msg.lParam = 0;  // a posted pointer is nobody's rectangle
+    // A posted pointer is nobody's rectangle or size: only Windows sends these two.
+    if (msg.message == WM_DPICHANGED || msg.message == WM_GETDPISCALEDSIZE) msg.lParam = 0;
     if (IsDialogMessageA(hwnd, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
