@@ -11,8 +11,8 @@
 
 #include "app/app_state.h"
 #include "ui/control_ids.h"
-#include "ui/main_window_win.h"
 #include "ui/display_scale.h"
+#include "ui/main_window_win.h"
 #include "ui/picture_size.h"
 #include "ui/skin_registration.h"
 
