@@ -4,6 +4,8 @@
 //   refresh --title T --count N [--timer ID]  sends N ticks of a timer (default the status refresh) to the
 //                                     main window, synchronously
 //   cycles  --title T --count N       hides and shows the main window N times, synchronously
+//   scales  --title T --count N       N changes of display scale (WM_DPICHANGED 192, 144, 120, 96 in turn,
+//                                     ending at 96), each laid out and painted before the call returns
 //   hide    --class C --title T       WM_CLOSE sent to a shown window (both programs hide on it)
 //   show    --title T                 the main window shown the way the tray's open asks
 //   objects --class C                 GetGuiResources of the window's process and the counted build's figures
@@ -83,6 +85,20 @@ int Cycles(const char* title, int count) {
   return 0;
 }
 
+// As a move between monitors of different scales; no suggested rectangle, so
+// the window keeps its centre.
+int Scales(const char* title, int count) {
+  HWND hwnd = MainWindow(title);
+  if (!hwnd) return 1;
+  static constexpr int kDpis[] = {192, 144, 120, 96};
+  for (int i = 0; i < count; ++i) {
+    const int dpi = i + 1 == count ? 96 : kDpis[i % 4];
+    SendMessageA(hwnd, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), 0);
+  }
+  std::printf("scales %d\n", count);
+  return 0;
+}
+
 int SendTo(HWND hwnd, UINT msg, WPARAM wParam) {
   if (!hwnd) return 1;
   SendMessageA(hwnd, msg, wParam, 0);
@@ -117,7 +133,7 @@ int Objects(const char* cls) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: zephal_bench close|refresh|cycles|hide|show|objects [options]\n");
+    std::fprintf(stderr, "usage: zephal_bench close|refresh|cycles|scales|hide|show|objects [options]\n");
     return 2;
   }
   const char* command = argv[1];
@@ -128,6 +144,7 @@ int main(int argc, char** argv) {
   if (!std::strcmp(command, "refresh"))
     return Refresh(title, count, std::strtoul(Option(argc, argv, "--timer", "1905"), nullptr, 10));
   if (!std::strcmp(command, "cycles")) return Cycles(title, count);
+  if (!std::strcmp(command, "scales")) return Scales(title, count);
   if (!std::strcmp(command, "objects")) return Objects(cls);
   if (!std::strcmp(command, "hide")) return SendTo(FindWindowA(cls, title), WM_CLOSE, 0);
   if (!std::strcmp(command, "show")) return SendTo(MainWindow(title), WM_SHOWWINDOW, 1);

@@ -145,6 +145,7 @@ sleep 1
 objects_before=$(driver objects)
 driver refresh --count 100000 --timer 1905 >/dev/null
 driver cycles --count 1000 >/dev/null
+driver scales --count 200 >/dev/null
 sleep 1
 objects_after=$(driver objects)
 disconnect
@@ -198,7 +199,7 @@ echo "| resident memory after 2 s | $(stats client.rss ' KB') | $(stats referenc
 echo "| release executable, x86_64 | $(size build/win64/bin/lumora_zephal.exe) | $(size build/win64/bin/reference.exe) | | |"
 echo "| release executable, i686 | $(size build/win32/bin/lumora_zephal.exe) | $(size build/win32/bin/reference.exe) | | ≤ 450 KB |"
 echo "| CPU per status refresh (3 × 1000) | $(stats client.refresh ' ms') | — | | ≤ 0.5 ms |"
-echo "| GDI objects held, before → after 100 000 refreshes and 1 000 show/hide (counted) | $(obj "$objects_before" counted_gdi) → $(obj "$objects_after" counted_gdi) | — | | no growth |"
+echo "| GDI objects held, before → after 100 000 refreshes, 1 000 show/hide and 200 changes of scale (counted) | $(obj "$objects_before" counted_gdi) → $(obj "$objects_after" counted_gdi) | — | | no growth |"
 echo "| window DCs held, before → after (counted) | $(obj "$objects_before" counted_dc) → $(obj "$objects_after" counted_dc) | — | | no growth |"
 echo "| USER objects held, before → after (counted) | $(obj "$objects_before" counted_user) → $(obj "$objects_after" counted_user) | — | | no growth |"
 echo "| GetGuiResources GDI / USER, before → after | $(obj "$objects_before" gui_gdi) / $(obj "$objects_before" gui_user) → $(obj "$objects_after" gui_gdi) / $(obj "$objects_after" gui_user) | — | | |"

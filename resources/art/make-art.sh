@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Regenerates every picture of the skinned main window (resources/pictures),
-# their table (resources/art/pictures.tsv) and the four icon groups
-# (resources/icons) from the drawing commands below.
+# Regenerates every picture of the skinned main window (resources/pictures at
+# 100 %, resources/pictures/200 at 200 %), their table
+# (resources/art/pictures.tsv, the 100 % set) and the four icon groups
+# (resources/icons) from the drawing commands below. Both sets come from the
+# same commands: every coordinate and size is in 100 % pixels and multiplied
+# by K, so the 200 % pictures are drawn afresh, not enlarged.
 # The generated files are committed, so a build never needs ImageMagick; run
 # this only after changing the artwork.  The output is byte-for-byte
 # reproducible: no randomness, no timestamps, no metadata.
@@ -31,9 +34,10 @@ if ((CHECK)); then
 else
   PIC=$RES/pictures ICO=$RES/icons
 fi
-mkdir -p "$PIC" "$ICO"
+PIC1=$PIC PIC2=$PIC/200
+mkdir -p "$PIC1" "$PIC2" "$ICO"
 # Start clean so a renamed picture leaves no stale file behind.
-rm -f "$PIC"/[0-9][0-9][0-9][0-9]_*
+rm -f "$PIC1"/[0-9][0-9][0-9][0-9]_* "$PIC2"/[0-9][0-9][0-9][0-9]_*
 
 # Palette.  The three text colours are the layout's COLORREF values, so the
 # painted status figures, the version text and the home-page link match the
@@ -51,22 +55,33 @@ GREEN_TOP='#48C774' GREEN_BOTTOM='#1F9D4F' GREEN_EDGE='#17873F'
 # Strip everything that could make two runs differ.
 NOMETA=(+set date:create +set date:modify +set date:timestamp -strip)
 
-# Vector drawing is done at 4x and box-averaged down.  The affine maps a 1x
-# coordinate p to 4p+1.5 so that, after averaging, integer coordinates are
-# pixel centres exactly as in a direct 1x drawing.
+# The scale being drawn: 1 for the 100 % set, 2 for the 200 % set.  Every
+# size and position below is given in 100 % pixels; the helpers multiply.
+K=1
+sz() { echo "$(($1 * K))x$(($2 * K))"; }   # sz W H: a -size argument
+at() { echo "+$(($1 * K))+$(($2 * K))"; }  # at X Y: a -geometry or -repage offset
+
+# Vector drawing is done at 4x (of the scale drawn) and box-averaged down.
+# The affine maps a 100 % coordinate p to 4Kp + 2K - 0.5 so that, after
+# averaging, integer coordinates are pixel centres exactly as in a direct
+# drawing: 4p+1.5 at 100 %, 8p+3.5 at 200 %.
 SS='affine 4,0,0,4,1.5,1.5'
+set_scale() {
+  K=$1
+  SS="affine $((4 * K)),0,0,$((4 * K)),$(awk "BEGIN{print 2 * $K - 0.5}"),$(awk "BEGIN{print 2 * $K - 0.5}")"
+}
 
 # ss W H OUT MVG...: anti-aliased vector layer on transparent ground.
 ss() {
   local w=$1 h=$2 out=$3; shift 3
-  convert -size $((w * 4))x$((h * 4)) xc:none -draw "$SS $*" -scale 25% "$out"
+  convert -size $((w * 4 * K))x$((h * 4 * K)) xc:none -draw "$SS $*" -scale 25% "$out"
 }
 
 # ssgrad W H TOP BOTTOM OUT MVG...: vertical gradient cut to the drawn shape.
 ssgrad() {
   local w=$1 h=$2 top=$3 bottom=$4 out=$5; shift 5
-  convert -size $((w * 4))x$((h * 4)) "gradient:$top-$bottom" \
-    \( -size $((w * 4))x$((h * 4)) xc:black -fill white -stroke none -draw "$SS $*" \) \
+  convert -size $((w * 4 * K))x$((h * 4 * K)) "gradient:$top-$bottom" \
+    \( -size $((w * 4 * K))x$((h * 4 * K)) xc:black -fill white -stroke none -draw "$SS $*" \) \
     -alpha off -compose CopyOpacity -composite -scale 25% "$out"
 }
 
@@ -77,17 +92,17 @@ ssgrad() {
 text() {
   local w=$1 h=$2 out=$3 size=$4 colour=$5 gravity=$6 x=$7 y=$8 str=$9 weight=${10:-normal}
   if [[ $weight == bold ]]; then
-    convert -size $((w * 4))x$((h * 4)) xc:none -font "$FONT" -pointsize $((size * 4)) \
-      -fill "$colour" -stroke "$colour" -strokewidth 1.5 -gravity "$gravity" \
-      -annotate "+$((x * 4))+$((y * 4))" "$str" -scale 25% "$out"
+    convert -size $((w * 4 * K))x$((h * 4 * K)) xc:none -font "$FONT" -pointsize $((size * 4 * K)) \
+      -fill "$colour" -stroke "$colour" -strokewidth "$(awk "BEGIN{print 1.5 * $K}")" -gravity "$gravity" \
+      -annotate "+$((x * 4 * K))+$((y * 4 * K))" "$str" -scale 25% "$out"
   else
-    convert -size "${w}x${h}" xc:none -font "$FONT" -pointsize "$size" -fill "$colour" \
-      -gravity "$gravity" -annotate "+$x+$y" "$str" "$out"
+    convert -size "$(sz "$w" "$h")" xc:none -font "$FONT" -pointsize "$((size * K))" -fill "$colour" \
+      -gravity "$gravity" -annotate "$(at "$x" "$y")" "$str" "$out"
   fi
 }
 
 # gif OUT W H INPUT...: flatten layers onto nothing and write a GIF of exactly
-# W x H.  Gradients can exceed 256 colours; quantising without dither keeps
+# W x H (times K).  Gradients can exceed 256 colours; quantising without dither keeps
 # the result stable.
 gif() {
   local out=$1 w=$2 h=$3; shift 3
@@ -95,7 +110,7 @@ gif() {
     +dither -colors 256 "${NOMETA[@]}" "GIF:$out"
   local got
   got=$(identify -format '%wx%h' "$out")
-  [[ $got == "${w}x${h}" ]] || { echo "make-art: $out is $got, not ${w}x${h}" >&2; exit 1; }
+  [[ $got == "$(sz "$w" "$h")" ]] || { echo "make-art: $out is $got, not $(sz "$w" "$h")" >&2; exit 1; }
 }
 
 # label ID NAME W H BG TEXT [gravity]: a one-line label or caption picture.
@@ -105,7 +120,7 @@ label() {
   local id=$1 name=$2 w=$3 h=$4 bg=$5 str=$6 gravity=${7:-East}
   local x=1; [[ $gravity == West ]] && x=0
   text "$w" "$h" "$TMP/t.png" 12 "$TEXT" "$gravity" "$x" 0 "$str"
-  gif "$PIC/${id}_$name.gif" "$w" "$h" -size "${w}x${h}" "xc:$bg" "$TMP/t.png"
+  gif "$PIC/${id}_$name.gif" "$w" "$h" -size "$(sz "$w" "$h")" "xc:$bg" "$TMP/t.png"
 }
 
 # ---------------------------------------------------------------- icons ---
@@ -177,6 +192,12 @@ make_icon connected    # 1001: connected
 make_icon connecting   # 1002: connecting or disconnecting
 make_icon idle         # 1003: idle
 
+# ------------------------------------------------------------ pictures ----
+# The whole picture set at scale K into the folder PIC.
+draw_pictures() {
+set_scale "$1"
+PIC=$2
+
 # ------------------------------------------------------------ background ---
 # 500 x 300: title strip (y 0-24), toolbar band (25-77), white content area
 # (78-258) under the views, a thin rule at y 259 and the footer (260-299)
@@ -185,8 +206,8 @@ B=$TMP/bg
 mkdir -p "$B"
 
 # Header: brand gradient, a darker title strip, soft light shapes for depth.
-convert -size 500x78 gradient:'#1877C8-#0357A0' \
-  \( -size 500x25 xc:'rgba(0,30,70,0.22)' \) -geometry +0+0 -composite \
+convert -size "$(sz 500 78)" gradient:'#1877C8-#0357A0' \
+  \( -size "$(sz 500 25)" xc:'rgba(0,30,70,0.22)' \) -geometry +0+0 -composite \
   "$B/header.png"
 ss 500 78 "$B/header-deco.png" \
   "fill rgba(255,255,255,0.07) stroke none circle 455,98 455,8" \
@@ -194,7 +215,7 @@ ss 500 78 "$B/header-deco.png" \
   "fill rgba(255,255,255,0.10) rectangle 0,25 500,25.5" \
   "fill rgba(0,20,60,0.25) rectangle 0,77 500,77.5"
 # Soft shadow the header casts on the top rows of the content area.
-convert -size 500x4 gradient:'rgba(20,60,110,0.10)-rgba(20,60,110,0)' "$B/shadow.png"
+convert -size "$(sz 500 4)" gradient:'rgba(20,60,110,0.10)-rgba(20,60,110,0)' "$B/shadow.png"
 
 # Title-bar marks, each exactly inside its 16 x 16 zone: minimise at
 # (457,4), close at (479,4).
@@ -205,7 +226,7 @@ ss 500 78 "$B/marks.png" \
   "fill none stroke white stroke-width 1.6 stroke-linecap round line 483.5,8.5 489.5,14.5 line 489.5,8.5 483.5,14.5"
 
 # Small program mark in the title strip, the same drawing as icon 1000.
-icon_png app 16 "$B/logo.png"
+icon_png app $((16 * K)) "$B/logo.png"
 text 200 25 "$B/title.png" 13 white West 0 0 "Lumora Zephal" bold
 
 # Toolbar: five white line icons in the 24 x 24 top part of each 29 x 45 zone,
@@ -249,35 +270,46 @@ ss 500 78 "$B/banner.png" \
 text 200 20 "$B/slogan1.png" 15 white West 0 0 "全球节点 · 智能加速" bold
 text 200 16 "$B/slogan2.png" 12 '#CFE6FB' West 0 0 "网游不卡顿   网页秒打开   一键连接"
 
-# Content, rule and footer.
-convert -size 500x300 "xc:$CONTENT" \
-  -fill "$FOOTER_WANT" -draw 'rectangle 0,260 499,299' \
-  -fill "$RULE" -draw 'rectangle 0,259 499,259' \
+# Content, rule and footer.  The frame lines are one pixel at 100 %; at 200 %
+# they are filled two-pixel bands, which a stroked line would smear.
+if ((K == 1)); then
+  FRAME=(-fill none -stroke '#0A4C86' -draw 'rectangle 0,0 499,77'
+    -stroke '#B9C4D0' -draw 'line 0,78 0,299 line 499,78 499,299 line 0,299 499,299')
+else
+  FRAME=(-stroke none -fill '#0A4C86'
+    -draw "rectangle 0,0 $((500 * K - 1)),$((K - 1)) rectangle 0,$((77 * K)) $((500 * K - 1)),$((78 * K - 1))"
+    -draw "rectangle 0,0 $((K - 1)),$((78 * K - 1)) rectangle $((499 * K)),0 $((500 * K - 1)),$((78 * K - 1))"
+    -fill '#B9C4D0'
+    -draw "rectangle 0,$((78 * K)) $((K - 1)),$((300 * K - 1)) rectangle $((499 * K)),$((78 * K)) $((500 * K - 1)),$((300 * K - 1))"
+    -draw "rectangle 0,$((299 * K)) $((500 * K - 1)),$((300 * K - 1))")
+fi
+convert -size "$(sz 500 300)" "xc:$CONTENT" \
+  -fill "$FOOTER_WANT" -draw "rectangle 0,$((260 * K)) $((500 * K - 1)),$((300 * K - 1))" \
+  -fill "$RULE" -draw "rectangle 0,$((259 * K)) $((500 * K - 1)),$((260 * K - 1))" \
   "$B/header.png" -geometry +0+0 -composite \
-  "$B/shadow.png" -geometry +0+78 -composite \
+  "$B/shadow.png" -geometry "$(at 0 78)" -composite \
   "$B/header-deco.png" -geometry +0+0 -composite \
   "$B/banner.png" -geometry +0+0 -composite \
   "$B/marks.png" -geometry +0+0 -composite \
   "$B/tools.png" -geometry +0+0 -composite \
-  "$B/logo.png" -geometry +8+5 -composite \
-  "$B/title.png" -geometry +30+0 -composite \
-  "$B/cap0.png" -geometry +14+56 -composite \
-  "$B/cap1.png" -geometry +58+56 -composite \
-  "$B/cap2.png" -geometry +97+56 -composite \
-  "$B/cap3.png" -geometry +138+56 -composite \
-  "$B/cap4.png" -geometry +178+56 -composite \
-  "$B/slogan1.png" -geometry +292+32 -composite \
-  "$B/slogan2.png" -geometry +292+51 -composite \
-  -fill none -stroke '#0A4C86' -draw 'rectangle 0,0 499,77' \
-  -stroke '#B9C4D0' -draw 'line 0,78 0,299 line 499,78 499,299 line 0,299 499,299' \
+  "$B/logo.png" -geometry "$(at 8 5)" -composite \
+  "$B/title.png" -geometry "$(at 30 0)" -composite \
+  "$B/cap0.png" -geometry "$(at 14 56)" -composite \
+  "$B/cap1.png" -geometry "$(at 58 56)" -composite \
+  "$B/cap2.png" -geometry "$(at 97 56)" -composite \
+  "$B/cap3.png" -geometry "$(at 138 56)" -composite \
+  "$B/cap4.png" -geometry "$(at 178 56)" -composite \
+  "$B/slogan1.png" -geometry "$(at 292 32)" -composite \
+  "$B/slogan2.png" -geometry "$(at 292 51)" -composite \
+  "${FRAME[@]}" \
   -alpha off "$B/background.png"
 convert "$B/background.png" -sampling-factor 1x1 -quality 95 -interlace none \
   "${NOMETA[@]}" "JPEG:$PIC/1100_background.jpg"
-[[ $(identify -format '%wx%h' "$PIC/1100_background.jpg") == 500x300 ]]
+[[ $(identify -format '%wx%h' "$PIC/1100_background.jpg") == "$(sz 500 300)" ]]
 
 # Pictures over the footer take the footer colour as the JPEG decoder gives
 # it back, so no seam shows around them.
-FOOTER=$(convert "$PIC/1100_background.jpg" -format '%[pixel:p{250,284}]' info:)
+FOOTER=$(convert "$PIC/1100_background.jpg" -format "%[pixel:p{$((250 * K)),$((284 * K))}]" info:)
 
 # ------------------------------------------------------- login view ------
 label 1134 label_service     60 14 "$CONTENT" "服务类型:"
@@ -290,7 +322,7 @@ label 1105 caption_save_password  84 14 "$CONTENT" "记录登陆密码" West
 ssgrad 61 20 '#FFFFFF' '#E6F0FA' "$TMP/reg-fill.png" "roundrectangle 0,0 60,19 4,4"
 ss 61 20 "$TMP/reg-edge.png" "fill none stroke #5E97CF stroke-width 1 roundrectangle 0,0 60,19 3.5,3.5"
 text 61 20 "$TMP/reg-text.png" 12 "$BRAND" Center 0 0 "注 册"
-gif "$PIC/1142_button_register.gif" 61 20 -size 61x20 "xc:$CONTENT" \
+gif "$PIC/1142_button_register.gif" 61 20 -size "$(sz 61 20)" "xc:$CONTENT" \
   "$TMP/reg-fill.png" "$TMP/reg-edge.png" "$TMP/reg-text.png"
 
 # Support link: a chat bubble and the link text on the footer.
@@ -299,11 +331,11 @@ ss 163 19 "$TMP/sup-icon.png" \
   "fill white circle 5,7 5,8.2 circle 8.5,7 8.5,8.2 circle 12,7 12,8.2"
 text 80 19 "$TMP/sup-a.png" 12 "$MUTED" West 0 0 "加速不给力？"
 text 60 19 "$TMP/sup-b.png" 12 "$BRAND" West 0 0 "联系客服"
-gif "$PIC/1143_link_support.gif" 163 19 -size 163x19 "xc:$FOOTER" \
+gif "$PIC/1143_link_support.gif" 163 19 -size "$(sz 163 19)" "xc:$FOOTER" \
   "$TMP/sup-icon.png" \
-  \( "$TMP/sup-a.png" -repage +21+0 \) \
-  \( "$TMP/sup-b.png" -repage +93+0 \) \
-  \( -size 48x1 "xc:$BRAND" -repage +93+16 \)
+  \( "$TMP/sup-a.png" -repage "$(at 21 0)" \) \
+  \( "$TMP/sup-b.png" -repage "$(at 93 0)" \) \
+  \( -size "$(sz 48 1)" "xc:$BRAND" -repage "$(at 93 16)" \)
 
 # Green pill buttons, all three at the same footer spot.
 ssgrad 81 24 "$GREEN_TOP" "$GREEN_BOTTOM" "$TMP/pill-fill.png" "roundrectangle 0,0 80,23 11.5,11.5"
@@ -313,7 +345,7 @@ ss 81 24 "$TMP/pill-edge.png" \
 pill() {  # ID NAME TEXT
   text 81 24 "$TMP/pill-shadow.png" 13 'rgba(0,70,20,0.45)' Center 0 1 "$3" bold
   text 81 24 "$TMP/pill-text.png" 13 white Center 0 0 "$3" bold
-  gif "$PIC/${1}_$2.gif" 81 24 -size 81x24 "xc:$FOOTER" \
+  gif "$PIC/${1}_$2.gif" 81 24 -size "$(sz 81 24)" "xc:$FOOTER" \
     "$TMP/pill-fill.png" "$TMP/pill-edge.png" "$TMP/pill-shadow.png" "$TMP/pill-text.png"
 }
 pill 1116 button_connect    "连 接"
@@ -325,7 +357,7 @@ pill 1118 button_cancel     "取 消"
 ss 480 12 "$TMP/track.png" \
   "fill $TRACK_FILL stroke $TRACK_EDGE stroke-width 1 roundrectangle 0,0 479,11 5.5,5.5" \
   "stroke none fill rgba(0,40,80,0.06) roundrectangle 1,0.5 478,2.5 2,2"
-gif "$PIC/1119_progress_track.gif" 480 12 -size 480x12 "xc:$CONTENT" "$TMP/track.png"
+gif "$PIC/1119_progress_track.gif" 480 12 -size "$(sz 480 12)" "xc:$CONTENT" "$TMP/track.png"
 STRIPES=""
 for x in -8 0 8 16 24 32 40 48 56 64; do
   STRIPES+=" polygon $x,9 $((x + 4)),9 $((x + 9)),-1 $((x + 5)),-1"
@@ -333,7 +365,7 @@ done
 ssgrad 63 9 '#3FA0F0' "$BRAND" "$TMP/slider-fill.png" "roundrectangle 0,0 62,8 4,4"
 ss 63 9 "$TMP/slider-stripes.png" "fill rgba(255,255,255,0.18) stroke none $STRIPES"
 convert "$TMP/slider-stripes.png" "$TMP/slider-fill.png" -compose DstIn -composite "$TMP/slider-stripes2.png"
-gif "$PIC/1124_progress_slider.gif" 63 9 -size 63x9 "xc:$TRACK_FILL" \
+gif "$PIC/1124_progress_slider.gif" 63 9 -size "$(sz 63 9)" "xc:$TRACK_FILL" \
   "$TMP/slider-fill.png" "$TMP/slider-stripes2.png"
 
 # ------------------------------------------------------- settings view ---
@@ -344,12 +376,12 @@ label 1109 caption_write_log      352 14 "$CONTENT" "保存连接日志，以帮
 
 # ------------------------------------------------------- about view ------
 text 194 15 "$TMP/t.png" 13 "$BRAND" West 0 0 "Lumora Zephal 网络加速器" bold
-gif "$PIC/1110_about_name.gif" 194 15 -size 194x15 "xc:$CONTENT" "$TMP/t.png"
+gif "$PIC/1110_about_name.gif" 194 15 -size "$(sz 194 15)" "xc:$CONTENT" "$TMP/t.png"
 label 1111 about_version 33 14 "$CONTENT" "版本:" West
 text 258 17 "$TMP/n1.png" 12 "$TEXT" West 0 0 "运营商：卢墨拉网络科技有限公司"
 text 258 17 "$TMP/n2.png" 12 "$TEXT" West 0 0 "版权所有：泽法尔数码技术有限公司"
-gif "$PIC/1112_about_notice.gif" 258 35 -size 258x35 "xc:$CONTENT" \
-  "$TMP/n1.png" \( "$TMP/n2.png" -repage +0+18 \)
+gif "$PIC/1112_about_notice.gif" 258 35 -size "$(sz 258 35)" "xc:$CONTENT" \
+  "$TMP/n1.png" \( "$TMP/n2.png" -repage "$(at 0 18)" \)
 # Full-width colon: it brings the label closer to the link drawn at x 158.
 label 1113 about_homepage 74 14 "$CONTENT" "官方网站：" West
 
@@ -369,7 +401,7 @@ label 1126 label_sent_rate    61 14 "$CONTENT" "发送带宽:"
 # badge in front.
 value() {  # ID NAME W H TEXT [badge colour]
   local id=$1 name=$2 w=$3 h=$4 str=$5 badge=${6:-} x=0
-  local layers=(-size "${w}x${h}" "xc:$CONTENT")
+  local layers=(-size "$(sz "$w" "$h")" "xc:$CONTENT")
   if [[ -n $badge ]]; then
     # a small cut gem, its colour marking the account level
     local c
@@ -382,7 +414,7 @@ value() {  # ID NAME W H TEXT [badge colour]
     x=11
   fi
   text "$((w - x))" "$h" "$TMP/v.png" 12 "$VALUE" West 0 0 "$str" bold
-  layers+=(\( "$TMP/v.png" -repage "+$x+0" \))
+  layers+=(\( "$TMP/v.png" -repage "$(at "$x" 0)" \))
   gif "$PIC/${id}_$name.gif" "$w" "$h" "${layers[@]}"
 }
 value 1137 value_free_user 90 14 "免费用户" '#9AA4AF'
@@ -391,6 +423,12 @@ value 1138 value_vip       83 15 "VIP 用户" '#F0A020'
 value 1139 value_platinum  83 15 "白金 VIP 用户" '#8C7AE6'
 value 1135 value_web       56 15 "上网加速"
 value 1136 value_game      56 15 "游戏加速"
+}
+
+draw_pictures 1 "$PIC1"
+draw_pictures 2 "$PIC2"
+PIC=$PIC1
+set_scale 1
 
 # ------------------------------------------------------- picture table ---
 # pictures.tsv: id, file, width, height, description; one line per picture,
@@ -438,7 +476,7 @@ declare -A DESC=(
 TSV=$ART/pictures.tsv
 ((CHECK)) && TSV=$TMP/out/pictures.tsv
 : >"$TSV"
-for f in "$PIC"/*; do
+for f in "$PIC"/[0-9][0-9][0-9][0-9]_*; do
   file=${f##*/} id=${file%%_*}
   [[ -n ${DESC[$id]:-} ]] || { echo "make-art: no description for $file" >&2; exit 1; }
   printf '%s\t%s\t%s\t%s\t%s\n' "$id" "$file" \
@@ -449,7 +487,8 @@ done
 # ------------------------------------------------------- check mode ------
 if ((CHECK)); then
   status=0
-  for f in "$PIC"/* "$ICO"/*; do
+  for f in "$PIC1"/* "$PIC2"/* "$ICO"/*; do
+    [[ -f $f ]] || continue
     rel=${f#"$TMP/out/"}
     if ! cmp -s "$f" "$RES/$rel"; then echo "differs: resources/$rel"; status=1; fi
   done
@@ -457,5 +496,5 @@ if ((CHECK)); then
   ((status == 0)) && echo "make-art: committed pictures and icons are up to date"
   exit $status
 fi
-pics=("$PIC"/*)
-echo "make-art: wrote ${#pics[@]} pictures and 4 icons"
+pics=("$PIC1"/[0-9][0-9][0-9][0-9]_* "$PIC2"/[0-9][0-9][0-9][0-9]_*)
+echo "make-art: wrote ${#pics[@]} pictures (100 % and 200 %) and 4 icons"

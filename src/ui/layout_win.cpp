@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "ui/control_ids.h"
+#include "ui/display_scale.h"
 
 namespace {
 
@@ -51,15 +52,17 @@ constexpr ControlPlace kOtherPlaces[] = {
 constexpr LayoutRect kStatusPanel = {1, 78, 498, 176};
 constexpr LayoutRect kAboutPanel = {100, 78, 498, 176};
 
-// Nothing is visible yet, so no move repaints.
-void MoveControl(HWND dialog, int id, const LayoutRect& r) {
-  if (HWND control = GetDlgItem(dialog, id)) MoveWindow(control, r.x, r.y, r.width, r.height, FALSE);
+// Nothing is visible yet (or the whole window repaints after a change of
+// scale), so no move repaints.
+void MoveControl(HWND dialog, int id, const LayoutRect& r, int dpi) {
+  const LayoutRect s = ScaleLayoutRect(r, dpi);
+  if (HWND control = GetDlgItem(dialog, id)) MoveWindow(control, s.x, s.y, s.width, s.height, FALSE);
 }
 
 template <size_t N>
-void MoveControls(HWND dialog, const LayoutRecord* layout, const ControlPlace (&places)[N]) {
+void MoveControls(HWND dialog, const LayoutRecord* layout, const ControlPlace (&places)[N], int dpi) {
   if (!layout) return;
-  for (const ControlPlace& place : places) MoveControl(dialog, place.id, layout->*place.rect);
+  for (const ControlPlace& place : places) MoveControl(dialog, place.id, layout->*place.rect, dpi);
 }
 
 void Check(HWND dialog, int id, int flag) {
@@ -76,16 +79,30 @@ void SetText(HWND dialog, int id, const char* text) {
 
 }  // namespace
 
-void ApplyLayout(HWND dialog, const LayoutRecord* layout) {
+SIZE MainWindowSize(int dpi) {
+  const LayoutRect s = ScaleLayoutRect({0, 0, kMainWindowWidth, kMainWindowHeight}, dpi);
+  return {s.width, s.height};
+}
+
+void PlaceControls(HWND dialog, const LayoutRecord* layout, int dpi) {
+  if (!dialog) return;
+  MoveControl(dialog, IDC_STATUS_PANEL, kStatusPanel, dpi);
+  MoveControls(dialog, layout, kLoginPlaces, dpi);
+  MoveControls(dialog, layout, kOtherPlaces, dpi);
+  MoveControl(dialog, IDC_ABOUT_PANEL, kAboutPanel, dpi);
+}
+
+void ApplyLayout(HWND dialog, const LayoutRecord* layout, int dpi) {
   if (!dialog) return;
 
   RECT desktop = {};
   GetClientRect(GetDesktopWindow(), &desktop);
-  MoveWindow(dialog, MainWindowX(desktop.right), MainWindowY(desktop.bottom), kMainWindowWidth, kMainWindowHeight,
-             FALSE);
+  const SIZE size = MainWindowSize(dpi);
+  // Centred as at 96 DPI: half the desktop less half the window, halves truncated.
+  MoveWindow(dialog, desktop.right / 2 - size.cx / 2, desktop.bottom / 2 - size.cy / 2, size.cx, size.cy, FALSE);
 
-  MoveControl(dialog, IDC_STATUS_PANEL, kStatusPanel);
-  MoveControls(dialog, layout, kLoginPlaces);
+  MoveControl(dialog, IDC_STATUS_PANEL, kStatusPanel, dpi);
+  MoveControls(dialog, layout, kLoginPlaces, dpi);
 
   // The texts raise EN_CHANGE; stored texts are within the 20-character limit.
   Check(dialog, IDC_SAVE_LOGIN, appState.rememberUser);
@@ -95,7 +112,7 @@ void ApplyLayout(HWND dialog, const LayoutRecord* layout) {
   // The password goes in even when the user name is not remembered.
   if (appState.rememberPassword) SetText(dialog, IDC_PASSWORD, appState.password);
 
-  MoveControls(dialog, layout, kOtherPlaces);
+  MoveControls(dialog, layout, kOtherPlaces, dpi);
 
   Check(dialog, IDC_AUTORUN, appState.autoRun);
   Check(dialog, IDC_AUTO_LOGIN, appState.autoLogin);
@@ -103,5 +120,5 @@ void ApplyLayout(HWND dialog, const LayoutRecord* layout) {
   Check(dialog, IDC_IMPORTANT_ONLY, appState.importantOnly);
   Check(dialog, IDC_WRITE_LOG, appState.writeLog);
 
-  MoveControl(dialog, IDC_ABOUT_PANEL, kAboutPanel);
+  MoveControl(dialog, IDC_ABOUT_PANEL, kAboutPanel, dpi);
 }

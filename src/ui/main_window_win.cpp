@@ -15,6 +15,8 @@
 #include "net/net_watch_win.h"
 #include "settings/settings_store_win.h"
 #include "tray/tray_win.h"
+#include "ui/display_scale.h"
+#include "ui/dpi_win.h"
 #include "ui/layout_win.h"
 #include "ui/main_view.h"
 #include "ui/option_toggle.h"
@@ -46,6 +48,23 @@ int progressForward = 1;
 // ShowView's own ShowWindow sends WM_SHOWWINDOW back; that one must not lay out again.
 bool inShowView = false;
 
+// The display scale, main window thread only. The record in AppState stays in
+// 96-DPI pixels; the window works with this copy scaled to its monitor.
+int windowDpi = kBaseDpi;
+LayoutRecord windowLayout{};
+bool windowLaidOut = false;
+// The slider's left edge in 96-DPI pixels: its travel and steps are counted
+// there and placed by the rounding rule, so both ends stay put at every scale.
+int sliderX = 0;
+// The edits, the service list and the check boxes take the dialog's font at
+// 96 DPI and this one, made for the window's scale, at any other.
+HFONT dialogFont = nullptr;  // made by the dialog manager; fits only a window created at 96 DPI
+bool dialogFontFits = false;
+HFONT scaledInputFont = nullptr;
+constexpr int kInputFontHeight = -13;  // the dialog font, 10 point, at 96 DPI
+constexpr int kInputControls[] = {IDC_USER,     IDC_PASSWORD,     IDC_SERVICE,        IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD,
+                                  IDC_AUTORUN, IDC_AUTO_LOGIN, IDC_IMPORTANT_ONLY, IDC_WRITE_LOG};
+
 HWND Item(int id) { return GetDlgItem(appState.hwndMain, id); }
 
 POINT RelativeTo(HWND window, POINT screen) {
@@ -60,16 +79,24 @@ POINT MessagePoint() {
   return {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
 }
 
+// Moves the slider to sliderX at the window's scale, keeping its scaled size.
+void PlaceSlider(HWND slider, BOOL repaint) {
+  const LayoutRect& s = windowLayout.progressSlider;
+  MoveWindow(slider, ScaleCoordinate(sliderX, windowDpi), s.y, s.width, s.height, repaint);
+}
+
+// `layout` is the 96-DPI record.
 void StepProgress(int restart, const LayoutRecord* layout) {
   HWND slider = Item(IDC_PROGRESS);
   if (!layout || !slider) return;
-  if (restart) progressForward = 1;
-  RECT r{};
-  GetWindowRect(slider, &r);
-  const SliderStep next = NextSliderPosition(RelativeTo(appState.hwndMain, {r.left, r.top}).x, progressForward != 0, *layout);
+  if (restart) {
+    progressForward = 1;
+    sliderX = layout->progressSlider.x;
+  }
+  const SliderStep next = NextSliderPosition(sliderX, progressForward != 0, *layout);
   progressForward = next.forward ? 1 : 0;
-  const LayoutRect& s = layout->progressSlider;
-  MoveWindow(slider, next.x, s.y, s.width, s.height, TRUE);
+  sliderX = next.x;
+  PlaceSlider(slider, TRUE);
 }
 
 void SetOrKill(HWND hwnd, UINT_PTR timer, bool run, UINT interval) {
@@ -82,8 +109,8 @@ void SetOrKill(HWND hwnd, UINT_PTR timer, bool run, UINT interval) {
 void ApplyFace(HWND hwnd, const ViewFace& face) {
   const LayoutRecord* layout = appState.layout;
   if (face.progress && layout) {
-    const LayoutRect& s = layout->progressSlider;
-    MoveWindow(Item(IDC_PROGRESS), s.x, s.y, s.width, s.height, TRUE);
+    sliderX = layout->progressSlider.x;
+    PlaceSlider(Item(IDC_PROGRESS), TRUE);
     StepProgress(1, layout);
   }
   for (const FaceControl& c : face.controls) {
@@ -340,7 +367,7 @@ void OnCommand(HWND hwnd, WORD id, WORD code) {
       break;
     case IDC_ABOUT_PANEL:
     case IDC_STATUS_PANEL:
-      HandleClick(id, appState.layout);
+      HandleClick(id, MainWindowLayout());
       break;
     case IDC_SERVICE:
       if (code == CBN_SELCHANGE) {
@@ -382,9 +409,69 @@ void FillServiceList(HWND dialog) {
   SendDlgItemMessageA(dialog, IDC_SERVICE, CB_SETCURSEL, appState.serviceIndex <= 1 ? appState.serviceIndex : -1, 0);
 }
 
+// Fonts, the scaled record and the picture scale for `dpi`; nothing is moved.
+void UseScale(HWND dialog, int dpi) {
+  windowDpi = SaneDpi(dpi);
+  if (appState.layout) {
+    windowLayout = ScaleLayoutRecord(*appState.layout, windowDpi);
+    windowLaidOut = true;
+  }
+  SkinSetDpi(windowDpi);
+  HFONT font = dialogFont;
+  HFONT made = nullptr;
+  if (windowDpi != kBaseDpi || !dialogFont || !dialogFontFits) {
+    made = CreateFontA(ScaleFontHeight(kInputFontHeight, windowDpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
+                       "Arial");
+    if (made) font = made;
+  }
+  // At 96 DPI from the start the controls already have the dialog's font.
+  if (font && (made || scaledInputFont)) {
+    for (int id : kInputControls) {
+      if (HWND control = GetDlgItem(dialog, id)) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+  }
+  // The controls no longer use the font of the previous scale.
+  if (font && scaledInputFont && scaledInputFont != font) DeleteObject(scaledInputFont);
+  if (font) scaledInputFont = made;
+}
+
+void LogScale(HWND dialog) {
+  RECT r{};
+  GetWindowRect(dialog, &r);
+  MsgBox(0x10004, "WINDOW: laid out at %d dpi, %dx%d at %d,%d", windowDpi, static_cast<int>(r.right - r.left),
+         static_cast<int>(r.bottom - r.top), static_cast<int>(r.left), static_cast<int>(r.top));
+}
+
+// The window moved to a monitor of another scale (or the scale changed): take
+// the place Windows suggests at our own size for that scale, lay out anew and
+// repaint. A missing rectangle keeps the window's centre.
+void OnDpiChanged(HWND dialog, int dpi, const RECT* suggested) {
+  RECT now{};
+  GetWindowRect(dialog, &now);
+  UseScale(dialog, dpi);
+  const SIZE size = MainWindowSize(windowDpi);
+  POINT at{suggested ? suggested->left : (now.left + now.right) / 2 - size.cx / 2,
+           suggested ? suggested->top : (now.top + now.bottom) / 2 - size.cy / 2};
+  SetWindowPos(dialog, nullptr, at.x, at.y, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+  PlaceControls(dialog, appState.layout, windowDpi);
+  if (HWND slider = Item(IDC_PROGRESS)) PlaceSlider(slider, FALSE);
+  SetWindowIcons(appState.hInstance, dialog, windowDpi);
+  // Painted at once: the pictures of the new scale are resampled here, not at some later paint.
+  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  LogScale(dialog);
+}
+
 INT_PTR OnInitDialog(HWND dialog) {
-  ApplyLayout(dialog, appState.layout);
-  SetWindowIcons(appState.hInstance, dialog);
+  KeepDialogScalingOurs(dialog);
+  dialogFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+  const int dpi = WindowDpi(dialog);
+  dialogFontFits = dpi == kBaseDpi;
+  UseScale(dialog, dpi);
+  if (appState.layout) sliderX = appState.layout->progressSlider.x;
+  ApplyLayout(dialog, appState.layout, windowDpi);
+  SetWindowIcons(appState.hInstance, dialog, windowDpi);
+  LogScale(dialog);
   SkinSubclassControls(dialog);
   FillServiceList(dialog);
   if (appState.autoLogin) StartNetWatch(OnNetworkChange, appState.redirectServer);
@@ -428,7 +515,7 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
       return FALSE;
     case WM_SETCURSOR:
       // Over a child, or off the painted areas, the default cursor handling applies.
-      if (reinterpret_cast<HWND>(wParam) != hwnd || !UpdateCursor(hwnd, appState.layout)) return FALSE;
+      if (reinterpret_cast<HWND>(wParam) != hwnd || !UpdateCursor(hwnd, MainWindowLayout())) return FALSE;
       SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_COMMAND:
@@ -438,10 +525,23 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
       OnTimer(hwnd, wParam);
       return TRUE;
     case WM_CTLCOLORSTATIC:
-      PaintStatusValue(reinterpret_cast<HWND>(lParam), appState.layout);
+      PaintStatusValue(reinterpret_cast<HWND>(lParam), MainWindowLayout(), windowDpi);
       return FALSE;
     case WM_LBUTTONDOWN:
-      HandleClick(0, appState.layout);
+      HandleClick(0, MainWindowLayout());
+      return TRUE;
+    case WM_GETDPISCALEDSIZE:
+      // Our size at the coming scale, so the rectangle Windows then suggests
+      // has it and the window keeps its place under the pointer.
+      if ((InSendMessageEx(nullptr) & ISMEX_SEND) || !lParam) return FALSE;
+      *reinterpret_cast<SIZE*>(lParam) = MainWindowSize(SaneDpi(LOWORD(wParam)));
+      SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, TRUE);
+      return TRUE;
+    case WM_DPICHANGED:
+      // The rectangle is a pointer: trusted only from Windows on this thread,
+      // never from another thread or process (posted ones are cleared in the loop).
+      OnDpiChanged(hwnd, LOWORD(wParam),
+                   (InSendMessageEx(nullptr) & ISMEX_SEND) ? nullptr : reinterpret_cast<const RECT*>(lParam));
       return TRUE;
     case WMU_SHOW_VIEW:
       ShowView(static_cast<int>(wParam));
@@ -455,6 +555,10 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 }
 
 }  // namespace
+
+const LayoutRecord* MainWindowLayout() { return windowLaidOut ? &windowLayout : appState.layout; }
+
+int MainWindowDpi() { return windowDpi; }
 
 DWORD WINAPI MainWindowThread(LPVOID) {
   HWND hwnd = CreateDialogParamA(appState.hInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
@@ -477,12 +581,16 @@ DWORD WINAPI MainWindowThread(LPVOID) {
 
   MSG msg;
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    // A posted pointer is nobody's rectangle or size: only Windows sends these two.
+    if (msg.message == WM_DPICHANGED || msg.message == WM_GETDPISCALEDSIZE) msg.lParam = 0;
     if (IsDialogMessageA(hwnd, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
   // The destroy request only asked the loop to end; the window dies on its own thread.
   DestroyWindow(hwnd);
+  if (scaledInputFont) DeleteObject(scaledInputFont);
+  scaledInputFont = nullptr;
   return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "ui/control_ids.h"
+#include "ui/layout.h"
 
 // Starts the main window thread on the first call; later calls show and raise the window.
 void OpenMainWindow(HWND hwnd);
@@ -14,5 +15,11 @@ DWORD WINAPI MainWindowThread(LPVOID);
 void ShowMainView();
 // From any thread: hide the window after five seconds if it is shown now.
 void StartAutoHide();
+
+// Main window thread: the layout record scaled to the window's display scale
+// (the 96-DPI record itself until the window is laid out).
+const LayoutRecord* MainWindowLayout();
+// Main window thread: the DPI the window is laid out for.
+int MainWindowDpi();
 
 constexpr UINT_PTR TIMER_AUTO_HIDE = 1908;

@@ -8,6 +8,10 @@
 // Every skin picture is a resource of this custom type.
 constexpr char kSkinResourceType[] = "BINARY";
 
+// The 200 % drawing of picture N is the "BINARY" resource N + this offset
+// (2100-2143), twice the size of N in each direction.
+constexpr int kDoublePictureOffset = 1000;
+
 // Owner value of a placement drawn on the dialog itself rather than on a control.
 constexpr int kSkinOwnerDialog = 0;
 

@@ -11,6 +11,8 @@
 
 #include "app/app_state.h"
 #include "ui/control_ids.h"
+#include "ui/display_scale.h"
+#include "ui/main_window_win.h"
 #include "ui/picture_size.h"
 #include "ui/skin_registration.h"
 
@@ -29,7 +31,25 @@ struct Placement {
   SkinImage image;
 };
 
+// A picture resampled to the size one placement takes at the current scale.
+struct ScaledPicture {
+  int resourceId;
+  int width;
+  int height;
+  HBITMAP bitmap;
+};
+
+struct ScaledDeleter {
+  void operator()(ScaledPicture* scaled) const {
+    if (scaled && scaled->bitmap) DeleteObject(scaled->bitmap);
+    delete scaled;
+  }
+};
+
 HINSTANCE skinModule = nullptr;
+int skinDpi = kBaseDpi;
+// Main window thread only, like the placements; emptied on every change of scale.
+std::vector<std::unique_ptr<ScaledPicture, ScaledDeleter>> scaledCache;
 // Keyed by resource id; append-only until SkinRelease.
 std::vector<std::unique_ptr<SkinPicture, PictureDeleter>> pictureCache;
 // List order is drawing order; entries are never reordered.
@@ -175,7 +195,133 @@ LRESULT CALLBACK PaintedStaticProc(HWND window, UINT message, WPARAM wParam, LPA
   return PassOn(paintedStaticProc, window, message, wParam, lParam);
 }
 
+// The decoded picture's true pixel size: the bitmap OLE decoded it into, or
+// the size converted from HIMETRIC when the picture has no bitmap.
+SIZE PixelSize(const SkinPicture& picture) {
+  SIZE size{picture.width, picture.height};
+  short type = PICTYPE_UNINITIALIZED;
+  OLE_HANDLE handle = 0;
+  if (picture.picture && SUCCEEDED(picture.picture->get_Type(&type)) && type == PICTYPE_BITMAP &&
+      SUCCEEDED(picture.picture->get_Handle(&handle)) && handle) {
+    BITMAP bitmap{};
+    if (GetObjectA(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof bitmap, &bitmap) &&
+        bitmap.bmWidth > 0 && bitmap.bmHeight > 0)
+      size = {bitmap.bmWidth, bitmap.bmHeight};
+  }
+  return size;
+}
+
+// A top-down 32-bit DIB section; bits are 0x00RRGGBB a pixel.
+HBITMAP MakeDib(HDC dc, int width, int height, uint32_t** bits) {
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* memory = nullptr;
+  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+  *bits = bitmap ? static_cast<uint32_t*>(memory) : nullptr;
+  return bitmap;
+}
+
+// `source` drawn at width × height: its pixels read back at their own size,
+// then area-averaged to the target. Null when GDI refuses.
+HBITMAP Resample(const SkinPicture& source, int width, int height) {
+  const SIZE own = PixelSize(source);
+  if (own.cx <= 0 || own.cy <= 0 || width <= 0 || height <= 0) return nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC dc = screen ? CreateCompatibleDC(screen) : nullptr;
+  HBITMAP result = nullptr;
+  uint32_t* sourceBits = nullptr;
+  HBITMAP sourceDib = dc ? MakeDib(dc, own.cx, own.cy, &sourceBits) : nullptr;
+  if (sourceDib) {
+    const HGDIOBJ previous = SelectObject(dc, sourceDib);
+    source.picture->Render(dc, 0, 0, own.cx, own.cy, 0, source.himetricHeight, source.himetricWidth,
+                           -source.himetricHeight, nullptr);
+    SelectObject(dc, previous);
+    GdiFlush();
+    uint32_t* targetBits = nullptr;
+    result = MakeDib(dc, width, height, &targetBits);
+    if (result && !ResampleArea(sourceBits, own.cx, own.cy, targetBits, width, height)) {
+      DeleteObject(result);
+      result = nullptr;
+    }
+    DeleteObject(sourceDib);
+  }
+  if (dc) DeleteDC(dc);
+  if (screen) ReleaseDC(nullptr, screen);
+  return result;
+}
+
+// The placement's picture as drawn at the current scale, made on first use.
+HBITMAP ScaledBitmap(const SkinPicture& base, int width, int height) {
+  for (const auto& scaled : scaledCache) {
+    if (scaled->resourceId == base.resourceId && scaled->width == width && scaled->height == height)
+      return scaled->bitmap;
+  }
+  const SkinPicture* source = &base;
+  if (PictureSourceFor(skinDpi) == PictureSource::kDoubleAsIs ||
+      PictureSourceFor(skinDpi) == PictureSource::kDoubleReduced) {
+    // Without its 200 % drawing a picture is enlarged from the 100 % one: soft, but in place.
+    if (const SkinPicture* twice =
+            SkinGetPicture(nullptr, base.resourceId + kDoublePictureOffset, kSkinResourceType))
+      source = twice;
+  }
+  if (!source->picture) return nullptr;
+  std::unique_ptr<ScaledPicture, ScaledDeleter> made(
+      new (std::nothrow) ScaledPicture{base.resourceId, width, height, Resample(*source, width, height)});
+  if (!made || !made->bitmap) return nullptr;
+  try {
+    scaledCache.push_back(std::move(made));
+  } catch (...) {
+    return nullptr;
+  }
+  return scaledCache.back()->bitmap;
+}
+
+// Where a placement lands at the current scale, in its owner's client coordinates.
+RECT ScaledArea(const SkinImage& image, const SkinPicture& picture) {
+  // Image controls are sized by the layout to their picture: the picture fills
+  // the control, so the rounding of the control's edges decides its size.
+  RECT client{};
+  if (image.x == 0 && image.y == 0 && image.width == 0 && image.height == 0 &&
+      (GetWindowLongA(image.owner, GWL_STYLE) & WS_CHILD) && GetClientRect(image.owner, &client))
+    return client;
+  const SIZE own = PixelSize(picture);
+  const LayoutRect place = ScalePicturePlace(image.x, image.y, image.width ? image.width : own.cx,
+                                             image.height ? image.height : own.cy, skinDpi);
+  return {place.x, place.y, place.x + place.width, place.y + place.height};
+}
+
+void PaintScaled(HDC dc, const SkinImage& image, const SkinPicture& picture) {
+  const RECT area = ScaledArea(image, picture);
+  const int width = area.right - area.left;
+  const int height = area.bottom - area.top;
+  if (width <= 0 || height <= 0 || !RectVisible(dc, &area)) return;
+  HBITMAP bitmap = ScaledBitmap(picture, width, height);
+  if (!bitmap) return;
+  HDC memory = CreateCompatibleDC(dc);
+  if (!memory) return;
+  const HGDIOBJ previous = SelectObject(memory, bitmap);
+  BitBlt(dc, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
+  SelectObject(memory, previous);
+  DeleteDC(memory);
+}
+
 }  // namespace
+
+void SkinSetDpi(int dpi) {
+  dpi = SaneDpi(dpi);
+  if (dpi == skinDpi) return;
+  skinDpi = dpi;
+  std::vector<std::unique_ptr<ScaledPicture, ScaledDeleter>>().swap(scaledCache);
+}
+
+int SkinDpi() { return skinDpi; }
+
+size_t SkinScaledCount() { return scaledCache.size(); }
 
 void SkinInit(HINSTANCE module) {
   skinModule = module;
@@ -284,6 +430,10 @@ void SkinPaint(HWND owner, HDC dc) {
     const SkinImage& image = *node.image;
     if (image.owner != owner || image.visible != 1) continue;
     const SkinPicture& picture = *node.picture;
+    if (skinDpi != kBaseDpi) {
+      PaintScaled(dc, image, picture);
+      continue;
+    }
     const LONG width = image.width ? image.width : picture.width;
     const LONG height = image.height ? image.height : picture.height;
     // A repaint of a few figures must not render every picture of the window.
@@ -299,6 +449,7 @@ void SkinPaint(HWND owner, HDC dc) {
 size_t SkinImageCount() { return placements.size(); }
 
 void SkinRelease() {
+  std::vector<std::unique_ptr<ScaledPicture, ScaledDeleter>>().swap(scaledCache);
   std::vector<std::unique_ptr<Placement>>().swap(placements);
   std::vector<std::unique_ptr<SkinPicture, PictureDeleter>>().swap(pictureCache);
 }
@@ -330,7 +481,7 @@ LRESULT CALLBACK AboutPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM
     return 0;
   }
   if (message != WM_SETCURSOR) return PassOn(previousProcs[kAboutRow], window, message, wParam, lParam);
-  const LayoutRecord* layout = appState.layout;
+  const LayoutRecord* layout = MainWindowLayout();
   if (!layout || reinterpret_cast<HWND>(wParam) != window) return FALSE;
   // The link rectangle is in the panel's own coordinates.
   POINT cursor;

@@ -71,7 +71,17 @@ void SkinSetVisible(HWND owner, int resourceId, int visible);
 void SkinShowImage(int resourceId);
 void SkinHideImage(int resourceId);
 // Draws the owner's visible placements in list order, later ones on top.
+// Placements keep their 96-DPI positions and sizes; at another scale (see
+// SkinSetDpi) each lands where the layout's rounding rule puts it, drawn from
+// the 200 % pictures: pixel for pixel at 192 DPI, area-averaged in between.
+// A control-owned picture fills its control.
 void SkinPaint(HWND owner, HDC dc);
+// The scale SkinPaint draws at (96: the 100 % pictures exactly as decoded).
+// A change frees every picture resampled for the previous scale.
+void SkinSetDpi(int dpi);
+int SkinDpi();
+// Pictures resampled for the current scale and still held (GDI bitmaps).
+size_t SkinScaledCount();
 // Number of entries in the placement list, inert ones included.
 size_t SkinImageCount();
 // Frees every placement and picture; the main window thread must have ended.

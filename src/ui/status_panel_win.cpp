@@ -4,6 +4,8 @@
 #include "ui/status_panel_win.h"
 
 #include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "app/app_state.h"
@@ -12,6 +14,7 @@
 #include "core/core_api.h"
 #include "core/core_records.h"
 #include "ui/control_ids.h"
+#include "ui/display_scale.h"
 #include "ui/layout.h"
 #include "ui/number_format.h"
 #include "ui/status_panel.h"
@@ -22,9 +25,10 @@ constexpr UINT IDS_HOME_PAGE = 1801;
 
 class Font {
  public:
-  // Bold Arial; the link font is a point smaller and underlined.
-  explicit Font(bool link)
-      : font_(CreateFontA(link ? 17 : 18, 0, 0, 0, FW_BOLD, FALSE, link ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
+  // Bold Arial; the link font is a point smaller and underlined. Heights are
+  // 18 and 17 pixels at 96 DPI.
+  Font(bool link, int dpi)
+      : font_(CreateFontA(ScaleFontHeight(link ? 17 : 18, dpi), 0, 0, 0, FW_BOLD, FALSE, link ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
                           OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial")) {}
   ~Font() {
     if (font_) DeleteObject(font_);
@@ -81,9 +85,9 @@ void DrawValue(HWND control, HFONT font, COLORREF colour, const std::string& tex
   DrawTextN(dc.get(), Point(0, 0), text.c_str(), text.size());
 }
 
-void PaintAboutPanel(HWND panel, const LayoutRecord& layout) {
-  const Font valueFont(false);
-  const Font linkFont(true);
+void PaintAboutPanel(HWND panel, const LayoutRecord& layout, int dpi) {
+  const Font valueFont(false, dpi);
+  const Font linkFont(true, dpi);
   if (!valueFont.get() || !linkFont.get()) return;
   WindowDc dc(panel);
   if (!dc.get()) return;
@@ -109,21 +113,28 @@ CoreQueryRecord QueryCore(int32_t state) {
   return record;
 }
 
-void PaintValues(HWND control, int controlId, const LayoutRecord& layout) {
+void PaintValues(HWND control, int controlId, const LayoutRecord& layout, int dpi) {
   const int32_t state = appState.runState;
   const StatusValues values = StatusPanelTexts(QueryCore(state), state);
   bool any = false;
   for (const StatusValue& v : values) any = any || (v.drawn && v.paintedWith == controlId);
   if (!any) return;
-  // Made once: the figures repaint every second, and making a font costs more than drawing them.
-  static const Font font(false);
-  if (!font.get()) return;
+  // Made once per scale: the figures repaint every second, and making a font
+  // costs more than drawing them.
+  static std::unique_ptr<Font> font;
+  static int fontDpi = 0;
+  if (!font || fontDpi != dpi) {
+    font.reset();  // the old one goes before its successor is made
+    font.reset(new (std::nothrow) Font(false, dpi));
+    fontDpi = dpi;
+  }
+  if (!font || !font->get()) return;
   HWND dialog = GetParent(control);
   for (const StatusValue& v : values) {
     if (!v.drawn || v.paintedWith != controlId) continue;
     // A sibling that is gone is skipped; the others still draw.
     HWND target = v.controlId == controlId ? control : (dialog ? GetDlgItem(dialog, v.controlId) : nullptr);
-    if (target) DrawValue(target, font.get(), layout.statusTextColor, v.text);
+    if (target) DrawValue(target, font->get(), layout.statusTextColor, v.text);
   }
 }
 
@@ -143,12 +154,12 @@ void DrawStringResource(HDC dc, DWORD point, UINT id) {
   DrawTextN(dc, point, text, static_cast<size_t>(length));
 }
 
-void PaintStatusValue(HWND control, const LayoutRecord* layout) {
+void PaintStatusValue(HWND control, const LayoutRecord* layout, int dpi) {
   if (!control || !layout || !IsWindow(control)) return;
   const int controlId = GetDlgCtrlID(control);
   if (controlId == IDC_ABOUT_PANEL) {
-    PaintAboutPanel(control, *layout);
+    PaintAboutPanel(control, *layout, SaneDpi(dpi));
   } else if (StatusControlReadsCore(controlId)) {
-    PaintValues(control, controlId, *layout);
+    PaintValues(control, controlId, *layout, SaneDpi(dpi));
   }
 }

@@ -6,8 +6,10 @@
 
 struct LayoutRecord;
 
-// Draws what `control` shows (a status value or the about panel) onto its window DC.
-void PaintStatusValue(HWND control, const LayoutRecord* layout);
+// Draws what `control` shows (a status value or the about panel) onto its
+// window DC. `layout` is the record as the window uses it (scaled to its DPI);
+// the fonts are made for `dpi`.
+void PaintStatusValue(HWND control, const LayoutRecord* layout, int dpi = 96);
 
 // Draws the first min(n, length) characters of `text` at the point packed as
 // x in the low and y in the high 16 bits.

@@ -73,9 +73,19 @@ Pixels Pixels::FromPictureFile(const std::string& path) {
     OLE_YSIZE_HIMETRIC h = 0;
     picture->get_Width(&w);
     picture->get_Height(&h);
-    // HIMETRIC at 96 DPI: 2540 units per inch.
-    const int width = static_cast<int>((w * 96 + 1270) / 2540);
-    const int height = static_cast<int>((h * 96 + 1270) / 2540);
+    // The picture's own pixels: the bitmap it decoded into. OLE converts that
+    // size to HIMETRIC at the screen's DPI, so HIMETRIC at 96 DPI (2540 units
+    // per inch) is only the fallback.
+    int width = static_cast<int>((w * 96 + 1270) / 2540);
+    int height = static_cast<int>((h * 96 + 1270) / 2540);
+    short type = PICTYPE_UNINITIALIZED;
+    OLE_HANDLE handle = 0;
+    BITMAP bitmap{};
+    if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP && SUCCEEDED(picture->get_Handle(&handle)) &&
+        GetObjectA(reinterpret_cast<HBITMAP>(static_cast<UINT_PTR>(handle)), sizeof bitmap, &bitmap)) {
+      width = bitmap.bmWidth;
+      height = bitmap.bmHeight;
+    }
     DibCanvas canvas(width, height);
     if (canvas.dc()) {
       picture->Render(canvas.dc(), 0, 0, width, height, 0, h, w, -h, nullptr);
