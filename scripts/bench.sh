@@ -42,8 +42,8 @@ echo "calllog off" >"$dir_unix/core-scenario.txt"
 . "$root/scripts/cert-field.sh"
 cert=00000000$(cert_field demo)$(cert_field demo)c0$(printf '00%.0s' $(seq 81))
 key='HKLM\Software\ZEPHAL\KAVRO'
-wine_run reg add "$key" /ve /d 'C:\bench\' /f >/dev/null
-wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" /f >/dev/null
+wine_run reg add "$key" /ve /d 'C:\bench\' /reg:64 /f >/dev/null
+wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" /reg:64 /f >/dev/null
 
 probe() { wine_run "$bin/zephal_probe.exe" "$@" >/dev/null; }
 driver() { wine_run "$bin/zephal_bench.exe" "$@"; }

@@ -32,14 +32,15 @@ dir_unix="$WINEPREFIX/drive_c/Program Files/Lumora Zephal"
 mkdir -p "$dir_unix"
 cp "$bin/lumora_zephal.exe" "$bin/updater.exe" "$bin/Zephal_Core.dll" "$bin/redirect.exe" "$dir_unix/"
 key='HKLM\Software\ZEPHAL\KAVRO'
-wine_run reg add "$key" /ve /d "$dir_win" /f </dev/null >/dev/null 2>&1
-if ! wine_run reg query "$key" /v cert </dev/null >/dev/null 2>&1; then
+# The 64-bit client reads the 64-bit view; with wine32 installed a plain `reg` is the 32-bit one.
+wine_run reg add "$key" /ve /d "$dir_win" /reg:64 /f </dev/null >/dev/null 2>&1
+if ! wine_run reg query "$key" /v cert /reg:64 </dev/null >/dev/null 2>&1; then
   # 126 bytes: the account "demo"/"demo" remembered, automatic login and the
   # log on (byte 44 = 0xD4), and the loopback responder as redirect server.
   # Texts are stored nibble-swapped, 20 bytes each, zero padded.
   . "$root/scripts/cert-field.sh"
   cert=00000000$(cert_field demo)$(cert_field demo)d4$(printf '00%.0s' $(seq 46))$(cert_field 127.0.0.1)$(printf '00%.0s' $(seq 15))
-  wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" /f </dev/null >/dev/null 2>&1
+  wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" /reg:64 /f </dev/null >/dev/null 2>&1
 fi
 
 # The redirect server on loopback: port 3724 answers the watch's probe, so

@@ -3,7 +3,7 @@
 # fuzz targets briefly, then the Windows build's tests
 # (portable, Win32 layer and the real program) under Wine on one Xvfb display.
 # Also builds the 32-bit release configuration and its setup program, which
-# cannot run here, and checks that two such builds are byte-identical.
+# does not run on every machine here, and checks that two such builds are byte-identical.
 # On a fresh Debian machine, as root: bash scripts/run-tests.sh
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -20,6 +20,8 @@ std::atomic<int> boxOpen{0};
 namespace {
 
 constexpr uint32_t kLogWarning = 0x20001;
+constexpr int kLogOpenTries = 20;
+constexpr DWORD kLogOpenRetryMs = 50;
 
 // Lines come from several threads and the main window may close and reopen the
 // log while a callback thread writes: the stream is only touched under this lock.
@@ -51,8 +53,18 @@ void OpenLogFile(const char* path) {
   SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);  // every account may open the log
   SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
 
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, &attributes, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  // The previous instance's log may still be on its way out (its handle not
+  // yet closed, or a delete of it still pending) or held for a moment by a
+  // reader that shares no writing: such an open fails only briefly, so it is
+  // tried again for up to a second before the client logs without a file.
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < kLogOpenTries; ++attempt) {
+    if (attempt) Sleep(kLogOpenRetryMs);
+    file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, &attributes, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) break;
+    const DWORD error = GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION) break;
+  }
   // Every failure logs to standard output as without a log, and is reported
   // only once a stream is set, so the warning reaches whoever captures it
   // instead of vanishing.

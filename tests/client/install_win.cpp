@@ -43,7 +43,15 @@ bool SetValue(const char* name, DWORD type, const void* data, DWORD size) {
 }
 
 void EmptyDir(const std::string& dir) {
-  for (const std::string& name : ListDir(dir)) DeleteFileA((dir + name).c_str());
+  // Under Wine an ended client's handles can outlive its exit code by a few
+  // seconds (its log then refuses both the delete and the next start's open):
+  // delete again until the files are gone, for at most 6 s.
+  for (int i = 0; i < 120; ++i) {
+    const std::vector<std::string> names = ListDir(dir);
+    if (names.empty()) return;
+    if (i) Sleep(50);
+    for (const std::string& name : names) DeleteFileA((dir + name).c_str());
+  }
 }
 
 }  // namespace

@@ -18,11 +18,13 @@ run() { "$src/tests/wine/wine-run.sh" "$@" </dev/null; }
 probe() { run "$bin/zephal_probe.exe" "$@" >/dev/null 2>&1; }
 fail() { echo "FAIL: $*"; exit 1; }
 ok() { echo "ok: $*"; }
+# The 64-bit setup and client use the 64-bit registry view; where wine32 is
+# installed a plain `reg` is the 32-bit one, so the view is always named.
 reg_value() {  # KEY NAME: the data of one value ("" = the default value), or nothing
   local sel=(/v "$2"); [ -z "$2" ] && sel=(/ve)
-  run reg query "$1" "${sel[@]}" 2>/dev/null | tr -d '\r' | LC_ALL=C sed -n 's/^ *[^ ].*  *REG_[A-Z_]*  *//p'
+  run reg query "$1" "${sel[@]}" /reg:64 2>/dev/null | tr -d '\r' | LC_ALL=C sed -n 's/^ *[^ ].*  *REG_[A-Z_]*  *//p'
 }
-has_key() { run reg query "$1" >/dev/null 2>&1; }
+has_key() { run reg query "$1" /reg:64 >/dev/null 2>&1; }
 
 # A display of its own: this prefix's explorer shows a second system tray,
 # which must not cover the one the other tests read.
