@@ -167,15 +167,16 @@ TEST_F(CoreTest, ExitGivesUpWaitingAfterFourSeconds) {
   EXPECT_LT(took, 6500u);
 }
 
-TEST_F(CoreTest, ConnectedBalloonNamesTheAddressOrIsBlank) {
+TEST_F(CoreTest, ConnectedBalloonNamesTheAddress) {
   Install(AccountCert(0));
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
   PostMessageA(MainWindow(), WM_COMMAND, 1610, 0);
   EXPECT_TRUE(WaitLog("TRAY: balloon \"lumora_zephal 已经连接成功\" \"分配 IP 地址: 10.77.0.23\""));
-  EXPECT_EQ(CloseClient(1000), STILL_ACTIVE);
-  AnswerBox(IDYES);
-  EXPECT_EQ(WaitExit(client_), 0u);
+}
 
+// A directory of its own: under Wine an ended client's log handle can outlive
+// its exit long enough to refuse a second start's log in the same directory.
+TEST_F(CoreTest, ConnectedBalloonIsBlankWithoutAnAddress) {
   Install(AccountCert(0));
   ASSERT_TRUE(WriteScenario("address none\n"));
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);

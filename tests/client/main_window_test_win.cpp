@@ -305,11 +305,12 @@ TEST_F(MainWindowTest, AutorunWritesAndDeletesTheRunEntryAndTheLogOnTask) {
   EXPECT_NE(value.find("lumora_zephal.exe"), std::string::npos) << value;
   EXPECT_TRUE(WaitFor([&] { return install::FileExists(task); }, 5000)) << Log();
   EXPECT_TRUE(WaitLog("TASK: log-on task ZephalAcc registered for S-1-5-"));
-  EXPECT_TRUE(StoredOptions().autoRun);
+  // The settings are saved after the Run entry and the task: wait for them too.
+  EXPECT_TRUE(WaitFor([] { return StoredOptions().autoRun; }, 5000));
   PostMessageA(GetDlgItem(main, IDC_AUTORUN), BM_CLICK, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return !install::ReadString(install::kRunKey, "ZephalAcc", &value); }, 5000));
   EXPECT_TRUE(WaitFor([&] { return !install::FileExists(task); }, 5000)) << Log();
-  EXPECT_FALSE(StoredOptions().autoRun);
+  EXPECT_TRUE(WaitFor([] { return !StoredOptions().autoRun; }, 5000));
 }
 
 // Switched on by a version that wrote the Run entry alone.
