@@ -36,6 +36,15 @@ DWORD EndSession() {
 
 using SessionEndTest = ClientTest;
 
+// The log says why the client ended, then its orderly closing line.
+void ExpectSessionEndLogged(const std::string& log) {
+  const size_t why = log.find("WINDOW: the session ends (");
+  ASSERT_NE(why, std::string::npos) << log;
+  const size_t closed = log.find("Zephal Acc Closed Success.");
+  ASSERT_NE(closed, std::string::npos) << log;
+  EXPECT_LT(why, closed) << "the orderly close came after the session end";
+}
+
 TEST_F(SessionEndTest, WhileConnectedStopsClearsAndSavesBeforeTheSessionEnds) {
   Install(AccountCert(0xC4));  // remember user and password, write the log
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
@@ -61,12 +70,7 @@ TEST_F(SessionEndTest, WhileConnectedStopsClearsAndSavesBeforeTheSessionEnds) {
   ASSERT_NE(clear, std::string::npos) << calls;
   EXPECT_LT(idle, clear) << calls;
   EXPECT_TRUE(cc::DecodeConfigByte(install::ReadCert().at(cc::kConfigByteOffset)).importantOnly);
-  const std::string log = Log();
-  const size_t why = log.find("WINDOW: the session ends (");
-  ASSERT_NE(why, std::string::npos) << log;
-  const size_t closed = log.find("Zephal Acc Closed Success.");
-  ASSERT_NE(closed, std::string::npos) << log;
-  EXPECT_LT(why, closed) << "the orderly close came after the session end";
+  ExpectSessionEndLogged(Log());
 }
 
 TEST_F(SessionEndTest, WhileIdleEndsAtOnce) {
@@ -77,12 +81,7 @@ TEST_F(SessionEndTest, WhileIdleEndsAtOnce) {
   const std::string calls = CallLog();
   EXPECT_EQ(calls.find("Zephal_Stop"), std::string::npos) << calls;
   EXPECT_NE(calls.find("Zephal_Clear"), std::string::npos) << calls;
-  const std::string log = Log();
-  const size_t why = log.find("WINDOW: the session ends (");
-  ASSERT_NE(why, std::string::npos) << log;
-  const size_t closed = log.find("Zephal Acc Closed Success.");
-  ASSERT_NE(closed, std::string::npos) << log;
-  EXPECT_LT(why, closed) << "the orderly close came after the session end";
+  ExpectSessionEndLogged(Log());
 }
 
 using ElevatedDesktopTest = ClientTest;
