@@ -4,6 +4,8 @@
 # objects, idle wake-ups and shutdown. Not a test: it passes or fails nothing.
 # It builds what it needs and runs on a Wine prefix and an Xvfb display of its
 # own; every program it starts is ended through its own close path.
+# Where the machine executes 32-bit programs the shipped i686 client's start-up,
+# memory and shutdown are measured too, in the same interleaved runs.
 #   bash scripts/bench.sh            (BENCH_RUNS=7 interleaved runs, BENCH_WAKE_SECONDS=60)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,12 +17,19 @@ bash scripts/setup-debian.sh
 echo "bench: building" >&2
 scripts/build.sh win64 -DZEPHAL_BENCH_COUNTS=ON >/dev/null
 scripts/build.sh win32 -DZEPHAL_TESTS=OFF >/dev/null
+. scripts/arch32.sh
+i686=0
+i686_runs && i686=1
 mkdir -p build/bench
 cc -O2 -Wall -Wextra -o build/bench/mapwait bench/mapwait.c -lX11
 bin="$root/build/win64/bin"
 
 export ZEPHAL_WINEPREFIX="$root/build/bench/wineprefix"
 export WINEPREFIX="$ZEPHAL_WINEPREFIX"
+# A prefix made before wine32 was installed has no 32-bit half.
+if [ "$i686" = 1 ] && [ -f "$WINEPREFIX/system.reg" ] && [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ]; then
+  rm -rf "$WINEPREFIX"
+fi
 . scripts/xvfb.sh
 start_xvfb 1280x1024x24
 cleanup() {
@@ -44,6 +53,14 @@ cert=00000000$(cert_field demo)$(cert_field demo)c0$(printf '00%.0s' $(seq 81))
 key='HKLM\Software\ZEPHAL\KAVRO'
 wine_run reg add "$key" /ve /d 'C:\bench\' /reg:64 /f >/dev/null
 wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" /reg:64 /f >/dev/null
+# The i686 client with its own 32-bit core, in a directory named by the 32-bit view.
+if [ "$i686" = 1 ]; then
+  mkdir -p "$dir_unix/i686"
+  cp build/win32/bin/lumora_zephal.exe build/win32/bin/Zephal_Core.dll "$dir_unix/i686/"
+  cp "$dir_unix/core-scenario.txt" "$dir_unix/i686/"
+  wine_run reg add "$key" /ve /d 'C:\bench\i686\' /reg:32 /f >/dev/null
+  wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" /reg:32 /f >/dev/null
+fi
 
 probe() { wine_run "$bin/zephal_probe.exe" "$@" >/dev/null; }
 driver() { wine_run "$bin/zephal_bench.exe" "$@"; }
@@ -51,10 +68,11 @@ value() { sed -n "s/^$1 //p" | tr -d '\r'; }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 # Per program: the exe, the class of its hidden window, the title of its 500x300 window.
-declare -A exe=([client]=lumora_zephal.exe [counted]=lumora_zephal_counted.exe [reference]=reference.exe)
-declare -A class=([client]=Zephal_Acc [counted]=Zephal_Acc [reference]=ZephalReference)
-declare -A shown_class=([client]='#32770' [counted]='#32770' [reference]=ZephalReferencePopup)
-declare -A title=([client]='Lumora Zephal' [counted]='Lumora Zephal' [reference]=Reference)
+declare -A exe=([client]=lumora_zephal.exe [counted]=lumora_zephal_counted.exe [reference]=reference.exe
+  [client32]='i686\lumora_zephal.exe')
+declare -A class=([client]=Zephal_Acc [counted]=Zephal_Acc [reference]=ZephalReference [client32]=Zephal_Acc)
+declare -A shown_class=([client]='#32770' [counted]='#32770' [reference]=ZephalReferencePopup [client32]='#32770')
+declare -A title=([client]='Lumora Zephal' [counted]='Lumora Zephal' [reference]=Reference [client32]='Lumora Zephal')
 
 pid=
 started_at=
@@ -96,12 +114,14 @@ declare -A samples
 add() { samples[$1]="${samples[$1]:-} $2"; }
 
 echo "bench: warm-up" >&2
-for p in client reference; do start $p; sleep 1; stop $p; done
+programs="client reference"
+[ "$i686" = 1 ] && programs="client reference client32"
+for p in $programs; do start $p; sleep 1; stop $p; done
 
 echo "bench: $runs interleaved runs of start-up, memory and shutdown" >&2
 for ((i = 0; i < runs; i++)); do
-  order="client reference"
-  ((i % 2)) && order="reference client"
+  order=$programs
+  ((i % 2)) && order=$(echo "$programs" | tr ' ' '\n' | tac | tr '\n' ' ')
   for p in $order; do
     start $p
     add "$p.startup" "$startup_ms"
@@ -208,3 +228,8 @@ echo "| WM_TIMER per minute, hidden and idle (counted) | $client_idle_timers | �
 echo "| thread wake-ups per minute, hidden and connected | $client_conn_wakes | — | | ≤ 60 |"
 echo "| WM_TIMER per minute, hidden and connected (counted) | $client_conn_timers | — | | ≤ 60 |"
 echo "| shutdown while idle | $(stats client.shutdown ' ms') | $(stats reference.shutdown ' ms') | $(ratio client.shutdown reference.shutdown) | ≤ 150 ms |"
+if [ "$i686" = 1 ]; then
+  echo "| i686 client (shipped): start-up / resident memory after 2 s / shutdown while idle | $(stats client32.startup ' ms') / $(stats client32.rss ' KB') / $(stats client32.shutdown ' ms') | — | $(ratio client32.startup reference.startup) / $(ratio client32.rss reference.rss) / $(ratio client32.shutdown reference.shutdown) | as x86_64 |"
+else
+  echo "| i686 client (shipped) | not measured: this machine does not execute 32-bit programs | — | | |"
+fi

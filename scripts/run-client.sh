@@ -3,17 +3,39 @@
 # prefix with the settings key and an installation directory. With a display
 # the client runs until it is closed; without one it runs under Xvfb, a
 # screenshot is saved to build/client-screenshot.png and the client is closed.
-# On a fresh Debian machine, as root: bash scripts/run-client.sh [-debuglog]
+# On a fresh Debian machine, as root: bash scripts/run-client.sh [--arch i686] [-debuglog]
+# --arch i686 runs the shipped 32-bit build (where the machine executes 32-bit
+# programs); the default is the x86_64 build, which runs on every machine here.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-bash scripts/setup-debian.sh
-scripts/build.sh win64
+arch=x86_64
+if [ "${1:-}" = --arch ]; then
+  arch=${2:-}
+  shift 2 || shift $#
+fi
+case "$arch" in x86_64 | i686) ;; *) echo "usage: $0 [--arch i686|x86_64] [-debuglog]" >&2; exit 2 ;; esac
 
-export ZEPHAL_WINEPREFIX="$root/build/wine-client"
+bash scripts/setup-debian.sh
+scripts/build.sh win64  # the probe that waits for and drives windows
+if [ "$arch" = i686 ]; then
+  . scripts/arch32.sh
+  i686_runs || { echo "run-client: this machine does not execute 32-bit programs; run without --arch i686" >&2; exit 1; }
+  scripts/build.sh win32 -DZEPHAL_TESTS=OFF
+  # A prefix of its own: one made before wine32 was installed has no 32-bit half.
+  export ZEPHAL_WINEPREFIX="$root/build/wine-client-i686"
+  bin="$root/build/win32/bin"
+  programs='C:\Program Files (x86)'
+  view=/reg:32
+else
+  export ZEPHAL_WINEPREFIX="$root/build/wine-client"
+  bin="$root/build/win64/bin"
+  programs='C:\Program Files'
+  view=/reg:64
+fi
 export WINEPREFIX="$ZEPHAL_WINEPREFIX"
-bin="$root/build/win64/bin"
+probe_exe="$root/build/win64/bin/zephal_probe.exe"
 wine_run() { "$root/tests/wine/wine-run.sh" "$@"; }
 
 headless=0
@@ -26,21 +48,21 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 # The installation: the directory with the programs, the key with its two values.
-dir_win='C:\Program Files\Lumora Zephal\'
+dir_win="$programs\\Lumora Zephal\\"
 wine_run cmd /c exit </dev/null >/dev/null 2>&1  # makes the prefix on first use
-dir_unix="$WINEPREFIX/drive_c/Program Files/Lumora Zephal"
+dir_unix="$WINEPREFIX/drive_c/${programs#C:\\}/Lumora Zephal"
 mkdir -p "$dir_unix"
 cp "$bin/lumora_zephal.exe" "$bin/updater.exe" "$bin/Zephal_Core.dll" "$bin/redirect.exe" "$dir_unix/"
 key='HKLM\Software\ZEPHAL\KAVRO'
-# The 64-bit client reads the 64-bit view; with wine32 installed a plain `reg` is the 32-bit one.
-wine_run reg add "$key" /ve /d "$dir_win" /reg:64 /f </dev/null >/dev/null 2>&1
-if ! wine_run reg query "$key" /v cert /reg:64 </dev/null >/dev/null 2>&1; then
+# Each client reads its own view; with wine32 installed a plain `reg` is the 32-bit one.
+wine_run reg add "$key" /ve /d "$dir_win" "$view" /f </dev/null >/dev/null 2>&1
+if ! wine_run reg query "$key" /v cert "$view" </dev/null >/dev/null 2>&1; then
   # 126 bytes: the account "demo"/"demo" remembered, automatic login and the
   # log on (byte 44 = 0xD4), and the loopback responder as redirect server.
   # Texts are stored nibble-swapped, 20 bytes each, zero padded.
   . "$root/scripts/cert-field.sh"
   cert=00000000$(cert_field demo)$(cert_field demo)d4$(printf '00%.0s' $(seq 46))$(cert_field 127.0.0.1)$(printf '00%.0s' $(seq 15))
-  wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" /reg:64 /f </dev/null >/dev/null 2>&1
+  wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" "$view" /f </dev/null >/dev/null 2>&1
 fi
 
 # The redirect server on loopback: port 3724 answers the watch's probe, so
@@ -54,7 +76,7 @@ start_responder() {
 }
 stop_responder() {
   [ -n "$responder" ] || return 0
-  wine_run "$bin/zephal_probe.exe" post --class ZephalRedirect 0x10 0 0 </dev/null >/dev/null 2>&1 || true
+  wine_run "$probe_exe" post --class ZephalRedirect 0x10 0 0 </dev/null >/dev/null 2>&1 || true
   wait "$responder" 2>/dev/null || true
 }
 
@@ -67,7 +89,7 @@ fi
 
 wine_run "$dir_unix/lumora_zephal.exe" "$@" </dev/null >/dev/null 2>&1 &
 client=$!
-wine_run "$bin/zephal_probe.exe" wait --class Zephal_Acc --timeout 20000 </dev/null >/dev/null
+wine_run "$probe_exe" wait --class Zephal_Acc --timeout 20000 </dev/null >/dev/null
 sleep 2
 import -window root "$root/build/client-screenshot.png"
 echo "screenshot: build/client-screenshot.png"
@@ -82,7 +104,7 @@ if [ -n "$geometry" ]; then
     echo "main window, $1: build/main-window-$1.png"
   }
   click() { xdotool mousemove $((left + $1)) $((top + $2)) click 1; sleep 0.8; }
-  command() { wine_run "$bin/zephal_probe.exe" command --class '#32770' --title 'Lumora Zephal' "$1" </dev/null >/dev/null; }
+  command() { wine_run "$probe_exe" command --class '#32770' --title 'Lumora Zephal' "$1" </dev/null >/dev/null; }
   shoot idle
   click 111 48 && shoot settings   # the settings icon
   click 152 48 && shoot about      # the view icon
@@ -100,9 +122,9 @@ for _ in $(seq 80); do
   sleep 0.5
 done
 sleep 2
-wine_run "$bin/zephal_probe.exe" post --class Zephal_Acc 0x10 0 0 </dev/null >/dev/null || true
+wine_run "$probe_exe" post --class Zephal_Acc 0x10 0 0 </dev/null >/dev/null || true
 # Connected: the client asks before it exits.
-wine_run "$bin/zephal_probe.exe" msgbox --caption "Lumora Zephal 提示信息" --press 6 --timeout 3000 </dev/null >/dev/null 2>&1 || true
+wine_run "$probe_exe" msgbox --caption "Lumora Zephal 提示信息" --press 6 --timeout 3000 </dev/null >/dev/null 2>&1 || true
 wait "$client" || true
 stop_responder
 echo "log: $log"

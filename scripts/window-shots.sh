@@ -33,12 +33,12 @@ mkdir -p "$dir_unix"
 cp "$exe" "$dir_unix/lumora_zephal.exe"
 cp "$bin/Zephal_Core.dll" "$dir_unix/"
 key='HKLM\Software\ZEPHAL\KAVRO'
-wine_run reg add "$key" /ve /d "$dir_win" /f >/dev/null 2>&1
+wine_run reg add "$key" /ve /d "$dir_win" /reg:64 /f >/dev/null 2>&1
 # The account "demo"/"demo" remembered, no automatic login (nothing connects
 # by itself between the pictures).
 . "$root/scripts/cert-field.sh"
 cert=00000000$(cert_field demo)$(cert_field demo)c0$(printf '00%.0s' $(seq 81))
-wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" /f >/dev/null 2>&1
+wine_run reg add "$key" /v cert /t REG_BINARY /d "$cert" /reg:64 /f >/dev/null 2>&1
 
 s() { echo $((($1 * dpi + 48) / 96)); }  # the layout's rounding rule
 wine_run "$dir_unix/lumora_zephal.exe" >/dev/null 2>&1 &

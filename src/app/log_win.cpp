@@ -53,14 +53,17 @@ void OpenLogFile(const char* path) {
   SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);  // every account may open the log
   SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
 
-  // The previous instance's log may still be on its way out (its handle not
-  // yet closed, or a delete of it still pending) or held for a moment by a
-  // reader that shares no writing: such an open fails only briefly, so it is
-  // tried again for up to a second before the client logs without a file.
+  // Writing is shared too: a handle of an ended instance that something still
+  // holds (under Wine, seen for many seconds after the exit) then cannot
+  // refuse the next instance its log. Only one instance runs, so nothing
+  // else writes. A delete still pending, or a reader that shares no writing,
+  // fails only briefly: the open is tried again for up to a second before
+  // the client logs without a file.
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < kLogOpenTries; ++attempt) {
     if (attempt) Sleep(kLogOpenRetryMs);
-    file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, &attributes, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &attributes, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) break;
     const DWORD error = GetLastError();
     if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION) break;

@@ -319,6 +319,21 @@ TEST_F(FaultTest, UnwritableLogDirectoryLeavesTheClientWorkingAndSaysSo) {
   EXPECT_EQ(install::ReadCert().at(cc::kConfigByteOffset), 0xC4) << "the settings were saved";
 }
 
+// An ended instance's log handle that something still holds, as the client holds it.
+TEST_F(FaultTest, LogStillHeldByAnEndedInstanceIsTakenOverByTheNextStart) {
+  Install(AccountCert());
+  HANDLE old = CreateFileA(LogPath().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(old, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  WriteFile(old, "the ended instance\r\n", 20, &written, nullptr);
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  EXPECT_TRUE(WaitLog("VIEW: view 1901 for state 1"));
+  CloseHandle(old);
+  EXPECT_EQ(Log().find("the ended instance"), std::string::npos) << Log();
+  EXPECT_EQ(CloseClient(), 0u);
+}
+
 TEST_F(FaultTest, ShellRestartedWhileConnectingGetsTheConnectingIconBack) {
   HWND control = StartAndConnect("connect-delay 4000\n");
   ASSERT_TRUE(WaitLog("CORE: status 2"));
