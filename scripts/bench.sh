@@ -210,7 +210,7 @@ obj() { echo "$1" | value "$2"; }
 
 echo
 echo "Lumora Zephal benchmark, $(date -u +%Y-%m-%d), $runs interleaved warm runs (median (min–max))"
-echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(wine --version)"
+echo "machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(wine --version 2>/dev/null)"
 echo
 echo "| figure | client | reference | client / reference | goal |"
 echo "|---|---|---|---|---|"
