@@ -25,7 +25,7 @@ bash scripts/fuzz.sh 20
 echo "== 32-bit Windows release build and setup program (compile and link only)"
 scripts/build.sh win32 -DZEPHAL_WERROR=ON -DZEPHAL_TESTS=OFF
 cmake --build build/win32 --target installer
-ls -l build/win32/bin/lumora_zephal.exe build/win32/LumoraZephal-*-x86-setup.exe
+ls -l build/win32/bin/lumora_zephal.exe build/win32/LumoraZephal-*-x86-demo-setup.exe
 
 echo "== 32-bit release build reproducible from clean trees"
 bash scripts/check-reproducible.sh
