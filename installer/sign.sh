@@ -17,7 +17,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 700 "$work"
 (umask 077 && printf '%s' "$ZEPHAL_SIGN_PASSWORD" >"$work/pass")
-osslsigncode sign -pkcs12 "$pfx" -readpass "$work/pass" -h sha256 \
+# The signature records its signing time; SOURCE_DATE_EPOCH fixes it, so a
+# signed build can be reproduced too.
+when=(); [ -n "${SOURCE_DATE_EPOCH:-}" ] && when=(-time "$SOURCE_DATE_EPOCH")
+osslsigncode sign -pkcs12 "$pfx" -readpass "$work/pass" -h sha256 "${when[@]}" \
   -n "Lumora Zephal" -in "$file" -out "$work/signed" >"$work/log" 2>&1 ||
   { cat "$work/log" >&2; echo "sign.sh: signing $file failed" >&2; exit 1; }
 # Replaced in one step: the build never sees a half-written program.

@@ -24,8 +24,9 @@ probe() { run "$bin/zephal_probe.exe" "$@" >/dev/null 2>&1; }
 fail() { echo "FAIL: $*"; exit 1; }
 ok() { echo "ok: $*"; }
 case $arch in
-  x86) view=/reg:32 programs='Program Files (x86)' windres=i686-w64-mingw32-windres ;;
-  x64) view=/reg:64 programs='Program Files' windres=x86_64-w64-mingw32-windres ;;
+  x86) view=/reg:32 programs='Program Files (x86)' windres=i686-w64-mingw32-windres
+       needs=' (a 32-bit program: it needs wine32 and a WoW64 prefix)' ;;
+  x64) view=/reg:64 programs='Program Files' windres=x86_64-w64-mingw32-windres needs= ;;
   *) fail "architecture '$arch' is not x86 or x64" ;;
 esac
 # Setup and client use the registry view of their bitness; which one a plain
@@ -73,7 +74,7 @@ else
 fi
 run "$setup" >/dev/null 2>&1 &
 setup_pid=$!
-probe wait --class '#32770' --visible --timeout 30000 || fail "the setup showed no window"
+probe wait --class '#32770' --visible --timeout 30000 || fail "the setup showed no window$needs"
 title=$(run "$bin/zephal_probe.exe" text --class '#32770' 2>/dev/null | iconv -f GBK -t UTF-8)
 kill "$setup_pid" 2>/dev/null
 for _ in $(seq 50); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.1; done
