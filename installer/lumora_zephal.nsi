@@ -2,8 +2,11 @@
 ; updater in place, creates the settings key the client needs before its first
 ; start, adds the shortcuts and an uninstaller that leaves nothing behind.
 ; Built by the "installer" target:
-;   makensis -INPUTCHARSET UTF8 -DARCH=x86|x64 -DVERSION=1.7.2.58 -DBINDIR=<programs>
-;            -DCOREDLL=<Zephal_Core.dll> -DOUTFILE=<setup.exe> -DICON=<app.ico> lumora_zephal.nsi
+;   makensis -INPUTCHARSET UTF8 -DARCH=x86|x64 -DVERSION=1.7.2.58 -DKIND=demo|release
+;            -DBINDIR=<the three programs> -DOUTFILE=<setup.exe> -DICON=<app.ico>
+;            [-DSIGN_SCRIPT=sign.sh -DSIGN_PFX=<cert.pfx>] lumora_zephal.nsi
+; KIND demo: the stand-in core library, which only simulates connections; the
+; setup's title says so, so no one takes it for a release.
 ; The setup program has the bitness of the client it installs, so its registry
 ; view (32-bit on 64-bit Windows for x86) is the one that client reads.
 
@@ -28,15 +31,28 @@ Unicode true
 !define CLIENT "lumora_zephal.exe"
 !define CERT_SIZE 126
 
-Name "${PRODUCT}"
+!if "${KIND}" == "demo"
+  !define SETUP_NAME "${PRODUCT} (demo)"
+!else if "${KIND}" == "release"
+  !define SETUP_NAME "${PRODUCT}"
+!else
+  !error "KIND must be demo or release"
+!endif
+Name "${SETUP_NAME}"
 OutFile "${OUTFILE}"
+; Signed with the build's certificate when it has one: the uninstaller before
+; it is packed, the setup program once written.
+!ifdef SIGN_PFX
+  !uninstfinalize 'bash "${SIGN_SCRIPT}" "${SIGN_PFX}" "%1"' = 0
+  !finalize 'bash "${SIGN_SCRIPT}" "${SIGN_PFX}" "%1"' = 0
+!endif
 InstallDir "${PROGRAMS_DIR}\${PRODUCT}"
 RequestExecutionLevel admin
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 ; No file times in the setup program: the same build gives the same bytes.
 SetDateSave off
-BrandingText "${PRODUCT} ${VERSION}"
+BrandingText "${SETUP_NAME} ${VERSION}"
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -53,7 +69,7 @@ VIProductVersion "${VERSION}"
 VIFileVersion "${VERSION}"
 VIAddVersionKey "ProductName" "${PRODUCT}"
 VIAddVersionKey "CompanyName" "${PUBLISHER}"
-VIAddVersionKey "FileDescription" "${PRODUCT} setup"
+VIAddVersionKey "FileDescription" "${SETUP_NAME} setup"
 VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "Copyright (C) ${PUBLISHER}"
@@ -131,7 +147,7 @@ Section "${PRODUCT}" SecMain
 
   SetOutPath "$INSTDIR"
   File "${BINDIR}/${CLIENT}"
-  File "/oname=Zephal_Core.dll" "${COREDLL}"
+  File "${BINDIR}/Zephal_Core.dll"
   File "${BINDIR}/updater.exe"
   WriteUninstaller "$INSTDIR\uninstall.exe"
 

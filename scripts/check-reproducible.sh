@@ -21,7 +21,7 @@ for side in "${sides[@]}"; do
 done
 
 a="$work/${sides[0]}/build" b="$work/${sides[1]}/build"
-setup=$(cd "$a" && ls LumoraZephal-*-x86-setup.exe)
+setup=$(cd "$a" && ls LumoraZephal-*-x86-demo-setup.exe)
 status=0
 for f in bin/lumora_zephal.exe bin/Zephal_Core.dll bin/updater.exe "$setup"; do
   if cmp -s "$a/$f" "$b/$f"; then

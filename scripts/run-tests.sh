@@ -28,21 +28,28 @@ scripts/build.sh native-asan -DZEPHAL_WERROR=ON
 echo "== fuzz targets, 20 s each"
 bash scripts/fuzz.sh 20
 
+# A throw-away certificate: the setups the tests install are signed with it,
+# so the installer test can check the signatures.
+export ZEPHAL_SIGN_PASSWORD=zephal-test
+bash tests/installer/make-test-cert.sh "$root/build/test-cert"
+signing=(-DZEPHAL_SIGN_PFX="$root/build/test-cert/zephal-test.pfx"
+  -DZEPHAL_SIGN_CAFILE="$root/build/test-cert/zephal-test-cert.pem")
+
 if [ "$i686" = 1 ]; then
-  echo "== 32-bit Windows release build, its tests and setup program"
-  scripts/build.sh win32 -DZEPHAL_WERROR=ON
+  echo "== 32-bit Windows release build, its tests and setup program (signed with the test certificate)"
+  scripts/build.sh win32 -DZEPHAL_WERROR=ON "${signing[@]}"
 else
   echo "== 32-bit Windows release build and setup program (compile and link only: no 32-bit execution here)"
   scripts/build.sh win32 -DZEPHAL_WERROR=ON -DZEPHAL_TESTS=OFF
 fi
 cmake --build build/win32 --target installer
-ls -l build/win32/bin/lumora_zephal.exe build/win32/LumoraZephal-*-x86-setup.exe
+ls -l build/win32/bin/lumora_zephal.exe build/win32/LumoraZephal-*-x86-demo-setup.exe
 
 echo "== 32-bit release build reproducible from clean trees"
 bash scripts/check-reproducible.sh
 
-echo "== 64-bit Windows build and setup program"
-scripts/build.sh win64 -DZEPHAL_WERROR=ON
+echo "== 64-bit Windows build and setup program (signed with the test certificate)"
+scripts/build.sh win64 -DZEPHAL_WERROR=ON "${signing[@]}"
 cmake --build build/win64 --target installer
 
 # One display and one Wine session for every Windows-side test.

@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ libgtest-dev googletest clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64
-  wine wine64 xvfb xdotool x11-utils imagemagick locales fonts-wqy-microhei nsis
+  wine wine64 xvfb xdotool x11-utils imagemagick locales fonts-wqy-microhei nsis osslsigncode openssl
 )
 
 missing=()

@@ -1,13 +1,18 @@
 #!/usr/bin/env bash
-# The 64-bit setup program under Wine, on a prefix that has never seen the
-# client: silent install (files, settings key, 126-byte "cert", shortcuts,
-# uninstall entry), the installed client's first start with nothing else set
-# up, a second start that hands over, and a silent uninstall with the client
-# running that leaves nothing behind.
-#   installer_test.sh SETUP.exe BINDIR PREFIX
-# BINDIR holds the programs the setup was packed from and zephal_probe.exe.
+# A setup program under Wine, on a prefix that has never seen the client: its
+# name and window title (a demo says so), silent install (files, settings key,
+# 126-byte "cert", shortcuts, uninstall entry, signatures), the installed
+# client's first start with nothing else set up, a second start that hands
+# over, and a silent uninstall with the client running that leaves nothing behind.
+#   installer_test.sh x86|x64 demo|release SETUP.exe PACKED BINDIR PREFIX CHECK
+# PACKED holds the programs as the setup packed them, BINDIR zephal_probe.exe.
+# CHECK: "unsigned", or the certificates that verify the signatures ("-": the system's).
+# The x86 setup is a 32-bit program: it needs wine32 (a WoW64 prefix), installs
+# into "Program Files (x86)" and writes the 32-bit registry view, where its
+# 32-bit client reads and writes; the x64 setup uses "Program Files" and the
+# 64-bit view.
 set -uo pipefail
-setup=$1 bin=$2 prefix=$3
+arch=$1 kind=$2 setup=$3 packed=$4 bin=$5 prefix=$6 sign_check=$7
 here=$(cd "$(dirname "$0")" && pwd)
 src=$(cd "$here/../.." && pwd)
 export WINEPREFIX="$prefix" ZEPHAL_WINEPREFIX="$prefix"
@@ -18,21 +23,32 @@ run() { "$src/tests/wine/wine-run.sh" "$@" </dev/null; }
 probe() { run "$bin/zephal_probe.exe" "$@" >/dev/null 2>&1; }
 fail() { echo "FAIL: $*"; exit 1; }
 ok() { echo "ok: $*"; }
-# The 64-bit setup and client use the 64-bit registry view; where wine32 is
-# installed a plain `reg` is the 32-bit one, so the view is always named.
+case $arch in
+  x86) view=/reg:32 programs='Program Files (x86)' windres=i686-w64-mingw32-windres
+       needs=' (a 32-bit program: it needs wine32 and a WoW64 prefix)' ;;
+  x64) view=/reg:64 programs='Program Files' windres=x86_64-w64-mingw32-windres needs= ;;
+  *) fail "architecture '$arch' is not x86 or x64" ;;
+esac
+# Setup and client use the registry view of their bitness; which one a plain
+# `reg` sees depends on whether wine32 is installed, so the view is always named.
 reg_value() {  # KEY NAME: the data of one value ("" = the default value), or nothing
   local sel=(/v "$2"); [ -z "$2" ] && sel=(/ve)
-  run reg query "$1" "${sel[@]}" /reg:64 2>/dev/null | tr -d '\r' | LC_ALL=C sed -n 's/^ *[^ ].*  *REG_[A-Z_]*  *//p'
+  run reg query "$1" "${sel[@]}" "$view" 2>/dev/null | tr -d '\r' | LC_ALL=C sed -n 's/^ *[^ ].*  *REG_[A-Z_]*  *//p'
 }
-has_key() { run reg query "$1" /reg:64 >/dev/null 2>&1; }
+has_key() { run reg query "$1" "$view" >/dev/null 2>&1; }
+verifies() {  # FILE: its Authenticode signature holds
+  local ca=(); [ "$sign_check" != - ] && ca=(-CAfile "$sign_check")
+  osslsigncode verify "${ca[@]}" -in "$1" >/dev/null 2>&1
+}
 
 # A display of its own: this prefix's explorer shows a second system tray,
 # which must not cover the one the other tests read.
 . "$src/scripts/xvfb.sh"
 start_xvfb 1024x768x24 || fail "no Xvfb"
-client_pid=
+client_pid='' setup_pid=''
 cleanup() {
   [ -n "$client_pid" ] && kill "$client_pid" 2>/dev/null
+  [ -n "$setup_pid" ] && kill -9 "$setup_pid" 2>/dev/null
   wineserver -k >/dev/null 2>&1
   kill "$XVFB_PID" >/dev/null 2>&1
 }
@@ -42,21 +58,60 @@ trap cleanup EXIT
 wineserver -k >/dev/null 2>&1
 rm -rf "$prefix" "$prefix.lock"
 
-dir_win='C:\Program Files\Lumora Zephal\'
-dir="$prefix/drive_c/Program Files/Lumora Zephal"
+dir_win="C:\\$programs\\Lumora Zephal\\"
+dir="$prefix/drive_c/$programs/Lumora Zephal"
+client_win="${dir_win}lumora_zephal.exe"
 key='HKLM\Software\ZEPHAL\KAVRO'
 run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumora Zephal'
+
+echo "== the setup's name and title"
+name=${setup##*/}
+if [ "$kind" = demo ]; then
+  [[ $name == LumoraZephal-*-$arch-demo-setup.exe ]] || fail "a setup with the stand-in core is named $name"
+else
+  [[ $name == LumoraZephal-*-$arch-setup.exe && $name != *demo* ]] || fail "a release setup is named $name"
+fi
+run "$setup" >/dev/null 2>&1 &
+setup_pid=$!
+probe wait --class '#32770' --visible --timeout 30000 || fail "the setup showed no window$needs"
+title=$(run "$bin/zephal_probe.exe" text --class '#32770' 2>/dev/null | iconv -f GBK -t UTF-8)
+kill "$setup_pid" 2>/dev/null
+for _ in $(seq 50); do kill -0 "$setup_pid" 2>/dev/null || break; sleep 0.1; done
+kill -9 "$setup_pid" 2>/dev/null
+wait "$setup_pid" 2>/dev/null
+setup_pid=
+case $kind:$title in
+  demo:'Lumora Zephal (demo) '*|release:'Lumora Zephal '[!\(]*) ok "$name, window title '$title'" ;;
+  *) fail "the $kind setup's window title is '$title'" ;;
+esac
 
 echo "== silent install"
 run "$setup" /S >/dev/null 2>&1
 rc=$?
 [ "$rc" = 0 ] || fail "setup /S ended with $rc"
 for f in lumora_zephal.exe Zephal_Core.dll updater.exe; do
-  cmp -s "$bin/$f" "$dir/$f" || fail "$f is not installed as built"
+  cmp -s "$packed/$f" "$dir/$f" || fail "$f is not installed as packed"
 done
 [ -f "$dir/uninstall.exe" ] || fail "no uninstall.exe"
 ok "the three programs and uninstall.exe are in $dir_win"
+
+if [ "$sign_check" = unsigned ]; then
+  ! command -v osslsigncode >/dev/null || ! verifies "$setup" || fail "an unsigned build's setup verifies"
+else
+  signed=("$setup" "$dir/lumora_zephal.exe" "$dir/updater.exe" "$dir/uninstall.exe")
+  for f in "${signed[@]}"; do verifies "$f" || fail "${f##*/}: the signature does not verify"; done
+  # One byte changed anywhere in a signed program must break its signature.
+  tampered="$prefix/tampered.exe"
+  cp "$setup" "$tampered"
+  at=$(( $(stat -c %s "$tampered") / 2 ))
+  byte=$(od -An -tu1 -j "$at" -N1 "$tampered" | tr -d ' ')
+  printf "\\$(printf %03o $(( byte ^ 1 )))" | dd of="$tampered" bs=1 seek="$at" conv=notrunc status=none
+  cmp -s "$setup" "$tampered" && fail "could not change a byte of the copy"
+  verifies "$tampered" && fail "a setup with one byte changed still verifies"
+  rm -f "$tampered"
+  ok "signed and verified: setup, client, updater, uninstaller; a changed byte fails"
+fi
 
 [ "$(reg_value "$key" "")" = "$dir_win" ] || fail "default value of the key: '$(reg_value "$key" "")'"
 cert=$(reg_value "$key" cert | tr 'A-F' 'a-f')
@@ -76,7 +131,7 @@ start_menu="ProgramData/Microsoft/Windows/Start Menu/Programs/Lumora Zephal"
 ok "shortcuts: ${links[*]}"
 
 echo "== resources of the installed client"
-resources=$(x86_64-w64-mingw32-windres -i "$dir/lumora_zephal.exe" -J coff -O rc 2>/dev/null)
+resources=$("$windres" -i "$dir/lumora_zephal.exe" -J coff -O rc 2>/dev/null)
 grep -q 'FILEVERSION 1, 7, 2, 58' <<<"$resources" || fail "no version resource 1.7.2.58"
 grep -q 'requireAdministrator' <<<"$resources" || fail "no manifest with the execution level"
 grep -q 'Microsoft.Windows.Common-Controls' <<<"$resources" || fail "manifest without common controls 6"
@@ -86,7 +141,7 @@ first_icon=$(grep -m1 -E ' 14 /\* RT_GROUP_ICON' <<<"$resources")
 ok "version 1.7.2.58, manifest, icon 1000 first"
 
 echo "== first start of the installed client"
-run "C:\\Program Files\\Lumora Zephal\\lumora_zephal.exe" >/dev/null 2>&1 &
+run "$client_win" >/dev/null 2>&1 &
 client_pid=$!
 probe wait --class Zephal_Acc --timeout 30000 || fail "the client's control window did not appear"
 probe wait --class '#32770' --title 'Lumora Zephal' --visible --timeout 20000 || fail "the main window was not shown"
@@ -100,7 +155,7 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 probe wait "${main[@]}" --visible --timeout 0 && fail "closing did not hide the main window"
-run "C:\\Program Files\\Lumora Zephal\\lumora_zephal.exe" >/dev/null 2>&1
+run "$client_win" >/dev/null 2>&1
 rc=$?
 [ "$rc" = 1 ] || fail "a second start ended with $rc, not 1"
 kill -0 "$client_pid" 2>/dev/null || fail "the first client ended on a second start"
@@ -123,7 +178,7 @@ cert=$(reg_value "$key" cert | tr 'A-F' 'a-f')
 [ "$cert" != "$expected" ] && [ "${cert:0:8}" != 00000000 ] || fail "reinstalling replaced the saved cert: $cert"
 ok "setup ended the running client and kept its saved cert"
 
-run "C:\\Program Files\\Lumora Zephal\\lumora_zephal.exe" >/dev/null 2>&1 &
+run "$client_win" >/dev/null 2>&1 &
 client_pid=$!
 probe wait --class '#32770' --title 'Lumora Zephal' --visible --timeout 20000 || fail "the reinstalled client shows no main window"
 
