@@ -29,8 +29,8 @@
 #include <thread>
 #include <vector>
 
-#include "core/core_api.h"
-#include "core/core_records.h"
+#include "coreapi/core_api.h"
+#include "coreapi/core_records.h"
 #include "scenario.h"
 
 namespace {
