@@ -11,6 +11,7 @@
 #include "settings/logon_task_win.h"
 #include "settings/settings_store_win.h"
 #include "tray/tray_win.h"
+#include "ui/control_ids.h"
 #include "ui/main_window_win.h"
 
 namespace {

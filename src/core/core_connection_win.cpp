@@ -1,6 +1,5 @@
 #include "core/core_connection_win.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
