@@ -1,16 +1,18 @@
 #include "app/control_window_win.h"
 
 
-#include "app/app_state.h"
-#include "app/report.h"
-#include "core/core_api.h"
+#include "app/core_events_win.h"
+#include "base/app_state.h"
+#include "base/report.h"
+#include "base/version.h"
 #include "core/core_connection_win.h"
-#include "core/core_records.h"
+#include "coreapi/core_api.h"
+#include "coreapi/core_records.h"
 #include "settings/logon_task_win.h"
 #include "settings/settings_store_win.h"
 #include "tray/tray_win.h"
+#include "ui/control_ids.h"
 #include "ui/main_window_win.h"
-#include "ui/number_format.h"
 
 namespace {
 
@@ -76,7 +78,7 @@ void OnDestroy() {
 }
 
 void OnCommand(WORD id) {
-  if (ShutdownBegun()) return;
+  if (ShutdownRunning()) return;
   if (boxOpen) {
     RaiseReportBox();
     return;
@@ -94,7 +96,7 @@ void OnShowMainRequest(WPARAM flags) {
 }
 
 void OnTrayMessage(HWND hwnd, LPARAM mouseMessage) {
-  if (ShutdownBegun()) return;
+  if (ShutdownRunning()) return;
   if (boxOpen) {
     RaiseReportBox();
     return;
@@ -129,6 +131,8 @@ void OnEndSession(WPARAM ending, LPARAM reason) {
 }  // namespace
 
 bool ControlWindowEndedEarly() { return endedEarly; }
+
+void PressConnect() { PostMessageA(appState.hwndMain, WM_COMMAND, MAKEWPARAM(IDC_CONNECT, 0), 0); }
 
 void ReportVersion() {
   const std::string client = FormatVersion(ClientVersion);

@@ -8,12 +8,16 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 // question waits brings it forward, one after it does nothing.
 void Shutdown(int skipConfirm);
 // True once the teardown runs: requests that arrive now are dropped. Any thread.
-bool ShutdownBegun();
+// The lower folders ask through ShutdownBegun (base/top_calls.h).
+bool ShutdownRunning();
 // The updater has been started: end the client without its question, on the
-// control window's thread. Any thread.
-void RequestHandOverShutdown();
+// control window's thread. Any thread. Reached from below through
+// RequestHandOverShutdown (base/top_calls.h).
+void HandOverShutdown();
 // Control window thread: a posted hand-over request.
 void OnHandOverExit();
+// Presses the main window's connect button, from any thread (posted).
+void PressConnect();
 // Releases the core, waiting a bounded time for it.
 void ReleaseCoreBounded();
 // True when the exit stopped waiting for a thread that may still run.

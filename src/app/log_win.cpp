@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "app/catalogue.h"
-#include "app/report.h"
 #include "app/report_format.h"
+#include "base/app_state.h"
+#include "base/report.h"
 
 int debugLog = 0;
 FILE* logFile = nullptr;

@@ -4,11 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app_state.h"
 #include "app/command_line.h"
 #include "app/control_window_win.h"
 #include "app/install_path.h"
-#include "app/report.h"
+#include "base/app_state.h"
+#include "base/report.h"
+#include "base/top_calls.h"
 #include "settings/settings_store_win.h"
 #include "ui/layout.h"
 #include "ui/skin_win.h"
@@ -99,6 +100,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   debugLog = IsDebugLogSwitch(commandLine ? commandLine : "") ? 1 : 0;
 
   ResetAppState();
+  // Before any thread that asks the top (main window, core, network watch) starts.
+  SetTopCalls(TopCalls{ShutdownRunning, HandOverShutdown, PressConnect});
   appState.hInstance = instance;
   if (!LoadSettings(&appState)) return 1;
 

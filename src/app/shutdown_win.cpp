@@ -1,12 +1,12 @@
 #include <atomic>
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/bounded_wait_win.h"
 #include "app/control_window_win.h"
-#include "app/report.h"
 #include "app/shutdown_plan.h"
-#include "core/core_api.h"
+#include "base/app_state.h"
+#include "base/bounded_wait_win.h"
+#include "base/report.h"
+#include "coreapi/core_api.h"
 #include "settings/settings_store_win.h"
 #include "tray/tray_win.h"
 #include "ui/layout.h"
@@ -141,9 +141,9 @@ void Shutdown(int skipConfirm) {
   }
 }
 
-bool ShutdownBegun() { return phase == Phase::Running; }
+bool ShutdownRunning() { return phase == Phase::Running; }
 
-void RequestHandOverShutdown() {
+void HandOverShutdown() {
   HWND control = appState.hwndControl;
   if (control && GetWindowThreadProcessId(control, nullptr) == GetCurrentThreadId()) {
     Shutdown(1);

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/gbk_text.h"
+#include "base/gbk_text.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/core_records.h"
+#include "coreapi/core_records.h"
 
 // The entries read from the core, and how many it announced: a list longer
 // than the client reads still counts all of them as not shown.

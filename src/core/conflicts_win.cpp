@@ -6,12 +6,12 @@
 #include <cstdio>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/control_window_win.h"
-#include "app/report.h"
-#include "app/web_page_win.h"
-#include "core/core_api.h"
-#include "ui/number_format.h"
+#include "base/app_state.h"
+#include "base/report.h"
+#include "base/top_calls.h"
+#include "base/version.h"
+#include "base/web_page_win.h"
+#include "coreapi/core_api.h"
 
 namespace {
 

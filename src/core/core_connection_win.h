@@ -2,7 +2,7 @@
 #pragma once
 #include <cstdint>
 
-#include "core/core_api.h"
+#include "coreapi/core_api.h"
 
 struct AppState;
 
@@ -12,14 +12,12 @@ void StartConnection(const AppState& account);
 void StopConnection();
 
 // Callbacks of the core. The status callback stores the state at once and
-// hands the work over to the control window's thread; the message callback
-// reports and handles the message on the core's thread (its boxes have no
-// owner window and keep the core waiting for the answer).
+// hands the work over to the control window's thread, which shows it; the
+// message callback reports and handles the message on the core's thread (its
+// boxes have no owner window and keep the core waiting for the answer).
 void ZEPHAL_CDECL OnCoreStatus(int32_t state);
 void ZEPHAL_CDECL OnCoreMessage(uint32_t code, const char* text);
 
-// Control window thread: the tray, view and notice work of a reported state.
-void HandleCoreStatus(int32_t state);
 // The core's calling thread: the follow-up of a core message (conflict boxes,
 // upgrade demand).
 void HandleCoreMessage(uint32_t code);

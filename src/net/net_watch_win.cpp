@@ -5,12 +5,11 @@
 #include <atomic>
 #include <memory>
 
-#include "app/app_state.h"
-#include "app/control_window_win.h"
-#include "app/report.h"
+#include "base/app_state.h"
+#include "base/report.h"
+#include "base/top_calls.h"
 #include "net/net_watch.h"
 #include "net/redirect_probe_win.h"
-#include "ui/control_ids.h"
 
 namespace {
 
@@ -139,6 +138,6 @@ int OnNetworkChange(int state) {
   int done = autoConnectDone;
   const bool connect = net_watch::ConnectOnChange(state, appState.runState, &done);
   autoConnectDone = done;
-  if (connect && !ShutdownBegun()) PostMessageA(appState.hwndMain, WM_COMMAND, MAKEWPARAM(IDC_CONNECT, 0), 0);
+  if (connect && !ShutdownBegun()) RequestConnect();
   return 0;
 }

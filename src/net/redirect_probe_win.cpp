@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstring>
 
-#include "app/report.h"
+#include "base/report.h"
 #include "net/redirect_probe.h"
 
 namespace {

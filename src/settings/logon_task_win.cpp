@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "app/bounded_call_win.h"
-#include "app/com_win.h"
-#include "app/report.h"
+#include "base/bounded_call_win.h"
+#include "base/com_win.h"
+#include "base/report.h"
 #include "settings/logon_task.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <mutex>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/report.h"
+#include "base/app_state.h"
+#include "base/report.h"
 #include "settings/client_config.h"
 #include "settings/logon_task_win.h"
 #include "settings/registry_win.h"

@@ -4,13 +4,12 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/gbk_text.h"
-#include "app/report.h"
-#include "core/core_api.h"
-#include "core/core_records.h"
+#include "base/app_state.h"
+#include "base/gbk_text.h"
+#include "base/report.h"
+#include "coreapi/core_api.h"
+#include "coreapi/core_records.h"
 #include "tray/tray_tooltip.h"
-#include "ui/dpi_win.h"
 #include "ui/main_window_win.h"
 
 namespace {
@@ -162,33 +161,4 @@ void TrayRemove() {
   trayMenu = nullptr;
   if (record.hWnd) Shell_NotifyIconA(NIM_DELETE, &record);
   record.hWnd = nullptr;
-}
-
-void SetWindowIcons(HINSTANCE module, HWND window, int dpi) {
-  // Made here (not shared), so each is destroyed once the window holds its successor.
-  static HICON ownBig = nullptr;
-  static HICON ownSmall = nullptr;
-  const int bigSize = dpi ? SystemMetricForDpi(SM_CXICON, dpi) : GetSystemMetrics(SM_CXICON);
-  const int smallSize = dpi ? SystemMetricForDpi(SM_CXSMICON, dpi) : GetSystemMetrics(SM_CXSMICON);
-  for (UINT i = 0; i < kTries; ++i) {
-    HICON big = static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, bigSize, bigSize, 0));
-    HICON smallIcon =
-        static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, smallSize, smallSize, 0));
-    if (big) {
-      SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-      SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon ? smallIcon : big));
-      const HICON oldBig = ownBig;
-      const HICON oldSmall = ownSmall;
-      ownBig = big;
-      ownSmall = smallIcon;
-      if (oldBig) DestroyIcon(oldBig);
-      if (oldSmall) DestroyIcon(oldSmall);
-      return;
-    }
-    if (smallIcon) DestroyIcon(smallIcon);
-    MsgBox(0x20001, "TRAY: Create application icon in system failed(code=%d), sleep %u seconds to retry.",
-           static_cast<int>(GetLastError()), 2u);
-    Sleep(kRetryPauseMs);
-  }
-  MsgBox(0x52020, "TRAY: Couldn't create the tray module.");
 }

@@ -13,10 +13,6 @@ void TrayBalloon(HWND owner, const char* title, const char* text);
 void TrayNotify(HWND owner, HWND mainWindow, UINT mouseMessage, int state);
 // Destroys the menu and deletes the icon; harmless when already removed.
 void TrayRemove();
-// Gives a window icon 1000 as its big and small icon, each from the image that
-// fits `dpi` (0: the system's metrics); fatal after three failures. Icons set
-// by an earlier call are freed once the window holds the new ones.
-void SetWindowIcons(HINSTANCE module, HWND window, int dpi = 0);
 // The control window's timer that retries adding an icon the shell refused.
 void TrayRetryTimer();
 

@@ -1,6 +1,6 @@
 #include "ui/layout_win.h"
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "ui/control_ids.h"
 #include "ui/display_scale.h"
 

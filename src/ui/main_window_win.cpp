@@ -5,16 +5,15 @@
 #include <atomic>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/bounded_wait_win.h"
-#include "app/control_window_win.h"
-#include "app/report.h"
-#include "app/web_page_win.h"
+#include "base/app_state.h"
+#include "base/bounded_wait_win.h"
+#include "base/report.h"
+#include "base/top_calls.h"
+#include "base/web_page_win.h"
 #include "core/core_connection_win.h"
-#include "core/core_records.h"
+#include "coreapi/core_records.h"
 #include "net/net_watch_win.h"
 #include "settings/settings_store_win.h"
-#include "tray/tray_win.h"
 #include "ui/display_scale.h"
 #include "ui/dpi_win.h"
 #include "ui/layout_win.h"
@@ -22,6 +21,7 @@
 #include "ui/option_toggle.h"
 #include "ui/skin_win.h"
 #include "ui/status_panel_win.h"
+#include "ui/window_icons_win.h"
 
 namespace {
 

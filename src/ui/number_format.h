@@ -3,9 +3,6 @@
 #include <cstdint>
 #include <string>
 
-// A packed version (major 4 bits, minor 8, third 4, build 16) as "%u.%u.%u.%04u".
-std::string FormatVersion(uint32_t packed);
-
 // A byte count or rate with two decimals in the largest unit of 1024 that
 // leaves more than 1 (exactly 1024 stays in the lower unit): 1536, "B" gives
 // "1.50KB". A null suffix is left out.

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "ui/control_ids.h"
 #include "ui/display_scale.h"
 #include "ui/main_window_win.h"

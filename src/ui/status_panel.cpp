@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/gbk_text.h"
+#include "base/gbk_text.h"
 #include "ui/control_ids.h"
 #include "ui/number_format.h"
 

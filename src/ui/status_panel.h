@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/core_records.h"
+#include "coreapi/core_records.h"
 
 // One value control: the text it shows, or nothing.
 struct StatusValue {

@@ -8,11 +8,11 @@
 #include <new>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/report.h"
-#include "app/version.h"
-#include "core/core_api.h"
-#include "core/core_records.h"
+#include "base/app_state.h"
+#include "base/report.h"
+#include "base/version.h"
+#include "coreapi/core_api.h"
+#include "coreapi/core_records.h"
 #include "ui/control_ids.h"
 #include "ui/display_scale.h"
 #include "ui/layout.h"

@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/report.h"
+#include "base/app_state.h"
+#include "base/report.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (__argc < 5) return 2;

@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/report.h"
+#include "base/app_state.h"
+#include "base/report.h"
 #include "install_win.h"
 #include "settings/client_config.h"
 

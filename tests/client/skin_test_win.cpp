@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "screen_win.h"
 #include "ui/control_ids.h"
 #include "ui/layout.h"

@@ -10,14 +10,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/app_state.h"
-#include "core/core_api.h"
-#include "core/core_records.h"
+#include "base/app_state.h"
+#include "coreapi/core_api.h"
+#include "coreapi/core_records.h"
+#include "screen_win.h"
 #include "ui/control_ids.h"
 #include "ui/layout.h"
 #include "ui/skin_win.h"
 #include "ui/status_panel_win.h"
-#include "screen_win.h"
 #include "value_areas.h"
 
 namespace {

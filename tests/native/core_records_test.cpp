@@ -1,4 +1,4 @@
-#include "core/core_records.h"
+#include "coreapi/core_records.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "app/command_line.h"
-#include "core/core_records.h"
+#include "base/version.h"
+#include "coreapi/core_records.h"
 #include "ui/number_format.h"
 
 TEST(ReportFormat, LevelsAboveThreeNeedTheVerboseLog) {

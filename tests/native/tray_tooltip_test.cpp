@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/gbk_text.h"
+#include "base/gbk_text.h"
 #include "utc_zone.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include <new>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 
 AppState appState;
 UINT taskbarCreatedMsg = 0;

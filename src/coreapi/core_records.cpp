@@ -1,9 +1,9 @@
-#include "core/core_records.h"
+#include "coreapi/core_records.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "app/version.h"
+#include "base/version.h"
 
 CoreInitRecord MakeCoreInitRecord(const char* redirectServer) {
   CoreInitRecord record{};

@@ -1,4 +1,4 @@
-#include "app/gbk_text.h"
+#include "base/gbk_text.h"
 
 std::string CutGbk(const std::string& text, size_t maxBytes) {
   size_t end = 0;

@@ -1,4 +1,4 @@
-#include "app/bounded_wait_win.h"
+#include "base/bounded_wait_win.h"
 
 #include <cstdint>
 

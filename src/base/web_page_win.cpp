@@ -1,4 +1,4 @@
-#include "app/web_page_win.h"
+#include "base/web_page_win.h"
 
 #include <windows.h>
 #include <exdisp.h>
@@ -8,9 +8,9 @@
 
 #include <string>
 
-#include "app/bounded_call_win.h"
-#include "app/com_win.h"
-#include "app/report.h"
+#include "base/bounded_call_win.h"
+#include "base/com_win.h"
+#include "base/report.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/bounded_call_win.h"
+#include "base/bounded_call_win.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "app/version.h"
+#include "base/version.h"
 
 struct LayoutRecord;
 
