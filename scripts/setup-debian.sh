@@ -36,7 +36,13 @@ if runs_32bit; then
     export DEBIAN_FRONTEND=noninteractive
     dpkg --add-architecture i386
     apt-get update -qq
-    apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null
+    # A failed install, or a 32-bit loader that cannot start, leaves the
+    # machine as it was: without wine32 the i686 build is only compiled.
+    if ! apt-get install -y -qq --no-install-recommends wine32:i386 >/dev/null ||
+      ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+      echo "setup: wine32 does not work here; removing it again, the i686 build is only compiled" >&2
+      apt-get purge -y -qq 'wine32:i386' 'libwine:i386' >/dev/null 2>&1 || true
+    fi
   fi
 elif has_wine32; then
   echo "setup: wine32 is installed but this machine does not execute 32-bit programs:" \

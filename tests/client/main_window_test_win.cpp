@@ -286,10 +286,14 @@ TEST_F(MainWindowTest, SwitchingLoginOffSwitchesItsDependantsOff) {
 
 // Where Task Scheduler keeps the log-on task: Wine stores only part of the
 // definition in it, so here the task's coming and going is what is checked.
+// The task service is 64-bit on 64-bit Windows, and a 32-bit test would see
+// system32 redirected to SysWOW64: Sysnative names the real one.
 std::string LogOnTaskFile() {
-  char system[MAX_PATH] = "";
-  GetSystemDirectoryA(system, sizeof system);
-  return std::string(system) + "\\tasks\\ZephalAcc";
+  char windows[MAX_PATH] = "";
+  GetWindowsDirectoryA(windows, sizeof windows);
+  BOOL wow64 = FALSE;
+  IsWow64Process(GetCurrentProcess(), &wow64);
+  return std::string(windows) + (wow64 ? "\\Sysnative" : "\\system32") + "\\tasks\\ZephalAcc";
 }
 
 TEST_F(MainWindowTest, AutorunWritesAndDeletesTheRunEntryAndTheLogOnTask) {
