@@ -77,8 +77,17 @@ PROCESS_INFORMATION ClientTest::Launch(const std::string& program, const std::st
   PROCESS_INFORMATION pi{};
   std::vector<char> buffer(commandLine.begin(), commandLine.end());
   buffer.push_back('\0');
-  if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, output != nullptr, 0, nullptr, dir_.c_str(), &si,
-                      &pi)) {
+  // Wine now and then refuses a start with an internal error (1359) while its
+  // session is still settling, as after a new session of another scale; the
+  // process never ran, so it is started again.
+  BOOL started = FALSE;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt) Sleep(500);
+    started = CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, output != nullptr, 0, nullptr, dir_.c_str(),
+                             &si, &pi);
+    if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+  }
+  if (!started) {
     ADD_FAILURE() << "cannot start " << commandLine << " (error " << GetLastError() << ")";
     return PROCESS_INFORMATION{};
   }
