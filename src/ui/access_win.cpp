@@ -17,7 +17,7 @@ std::vector<HWND> boxesAtWork;
 bool keyboardNavigated = false;
 // Set while the dialog takes the keyboard focus for itself (KeepKeyboardFocus).
 bool takingFocus = false;
-// The scale the ring was last drawn at, so a focus change clears the margin it covers.
+// The window's scale, which sets the ring's margin.
 int ringDpi = kBaseDpi;
 
 // A text query the box makes of itself while it paints or measures: one from
@@ -33,31 +33,38 @@ bool FocusCuesShown(HWND box) {
   return keyboardNavigated && !(SendMessageA(box, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
 }
 
-// The option box with the keyboard focus, and its label, or null.
-HWND FocusedBox(HWND dialog, HWND* label) {
-  HWND focus = GetFocus();
-  if (!focus || GetParent(focus) != dialog || !IsWindowVisible(focus)) return nullptr;
-  const int labelId = LabelOfOptionBox(GetDlgCtrlID(focus));
-  *label = labelId ? GetDlgItem(dialog, labelId) : nullptr;
-  return *label ? focus : nullptr;
+// The picture label of an option box, or null for any other window.
+HWND LabelOf(HWND dialog, HWND box) {
+  const int label = LabelOfOptionBox(GetDlgCtrlID(box));
+  return label ? GetDlgItem(dialog, label) : nullptr;
 }
 
-// The ring: the label's place on the dialog with a margin of 2 pixels at 96 DPI.
-RECT RingAround(HWND dialog, HWND label, int dpi) {
+// The label of the visible option box that has the keyboard focus, or null.
+HWND FocusedLabel(HWND dialog) {
+  HWND focus = GetFocus();
+  if (!focus || GetParent(focus) != dialog || !IsWindowVisible(focus)) return nullptr;
+  return LabelOf(dialog, focus);
+}
+
+// The label's place on the dialog, and the ring 2 pixels (at 96 DPI) around it.
+RECT PlaceOn(HWND dialog, HWND label) {
   RECT r{};
   GetWindowRect(label, &r);
   MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
-  const int margin = ScaleCoordinate(2, dpi);
+  return r;
+}
+
+RECT RingAround(HWND dialog, HWND label) {
+  RECT r = PlaceOn(dialog, label);
+  const int margin = ScaleCoordinate(2, ringDpi);
   InflateRect(&r, margin, margin);
   return r;
 }
 
 // Only the margin around the label: the label itself keeps its picture.
-void InvalidateRing(HWND dialog, HWND label, int dpi) {
-  RECT inner{};
-  GetWindowRect(label, &inner);
-  MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&inner), 2);
-  const RECT outer = RingAround(dialog, label, dpi);
+void InvalidateRing(HWND dialog, HWND label) {
+  const RECT inner = PlaceOn(dialog, label);
+  const RECT outer = RingAround(dialog, label);
   HRGN ring = CreateRectRgnIndirect(&outer);
   HRGN hole = CreateRectRgnIndirect(&inner);
   if (ring && hole && CombineRgn(ring, ring, hole, RGN_DIFF) != ERROR)
@@ -79,8 +86,7 @@ LRESULT CALLBACK OptionBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPa
   boxesAtWork.pop_back();
   if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
     HWND dialog = GetParent(box);
-    const int labelId = LabelOfOptionBox(GetDlgCtrlID(box));
-    if (HWND label = labelId ? GetDlgItem(dialog, labelId) : nullptr) InvalidateRing(dialog, label, ringDpi);
+    if (HWND label = LabelOf(dialog, box)) InvalidateRing(dialog, label);
   }
   return result;
 }
@@ -94,8 +100,7 @@ void NameControls(HWND dialog) {
   }
 }
 
-void SubclassOptionBoxes(HWND dialog, int dpi) {
-  ringDpi = dpi;
+void SubclassOptionBoxes(HWND dialog) {
   for (const OptionLabel& o : kOptionLabels) {
     HWND box = GetDlgItem(dialog, o.box);
     if (!box || reinterpret_cast<WNDPROC>(GetWindowLongPtrA(box, GWLP_WNDPROC)) == OptionBoxProc) continue;
@@ -105,22 +110,21 @@ void SubclassOptionBoxes(HWND dialog, int dpi) {
   }
 }
 
-void PaintFocusRing(HWND dialog, HDC dc, int dpi) {
-  ringDpi = dpi;
-  HWND label = nullptr;
-  HWND box = FocusedBox(dialog, &label);
-  if (!box || !FocusCuesShown(box)) return;
-  const RECT ring = RingAround(dialog, label, dpi);
-  DrawFocusRect(dc, &ring);
+void SetFocusRingScale(int dpi) { ringDpi = dpi; }
+
+void PaintFocusRing(HWND dialog, HDC dc) {
+  HWND label = FocusedLabel(dialog);
+  if (label && FocusCuesShown(GetFocus())) {
+    const RECT ring = RingAround(dialog, label);
+    DrawFocusRect(dc, &ring);
+  }
 }
 
-void RefreshFocusRing(HWND dialog, int dpi) {
-  ringDpi = dpi;
-  HWND label = nullptr;
-  if (FocusedBox(dialog, &label)) InvalidateRing(dialog, label, dpi);
+void RefreshFocusRing(HWND dialog) {
+  if (HWND label = FocusedLabel(dialog)) InvalidateRing(dialog, label);
 }
 
-void NoteDialogKey(HWND dialog, const MSG& msg, int dpi) {
+void NoteDialogKey(HWND dialog, const MSG& msg) {
   if (keyboardNavigated || msg.message != WM_KEYDOWN) return;
   switch (msg.wParam) {
     case VK_TAB:
@@ -134,7 +138,7 @@ void NoteDialogKey(HWND dialog, const MSG& msg, int dpi) {
   }
   if (msg.hwnd != dialog && !IsChild(dialog, msg.hwnd)) return;
   keyboardNavigated = true;
-  RefreshFocusRing(dialog, dpi);
+  RefreshFocusRing(dialog);
 }
 
 void KeepKeyboardFocus(HWND dialog) {

@@ -199,7 +199,7 @@ void OnPaint(HWND hwnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
   SkinPaint(hwnd, dc);
-  PaintFocusRing(hwnd, dc, windowDpi);
+  PaintFocusRing(hwnd, dc);
   EndPaint(hwnd, &ps);
 }
 
@@ -426,6 +426,7 @@ void UseScale(HWND dialog, int dpi) {
     windowLaidOut = true;
   }
   SkinSetDpi(windowDpi);
+  SetFocusRingScale(windowDpi);
   HFONT font = dialogFont;
   HFONT made = nullptr;
   if (windowDpi != kBaseDpi || !dialogFont || !dialogFontFits) {
@@ -483,7 +484,7 @@ INT_PTR OnInitDialog(HWND dialog) {
   LogScale(dialog);
   SkinSubclassControls(dialog);
   NameControls(dialog);
-  SubclassOptionBoxes(dialog, windowDpi);
+  SubclassOptionBoxes(dialog);
   FillServiceList(dialog);
   if (appState.autoLogin) StartNetWatch(OnNetworkChange, appState.redirectServer);
   return TRUE;
@@ -524,7 +525,7 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_SETFOCUS:
       return DialogTakesFocus();  // TRUE keeps the focus on the dialog itself
     case WM_UPDATEUISTATE:
-      RefreshFocusRing(hwnd, windowDpi);  // focus cues shown or hidden
+      RefreshFocusRing(hwnd);  // focus cues shown or hidden
       return FALSE;
     case WM_ACTIVATEAPP:
       if (boxOpen) RaiseReportBox();
@@ -599,7 +600,7 @@ DWORD WINAPI MainWindowThread(LPVOID) {
   while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
     // A posted pointer is nobody's rectangle or size: only Windows sends these two.
     if (msg.message == WM_DPICHANGED || msg.message == WM_GETDPISCALEDSIZE) msg.lParam = 0;
-    NoteDialogKey(hwnd, msg, windowDpi);
+    NoteDialogKey(hwnd, msg);
     if (IsDialogMessageA(hwnd, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);

@@ -6,7 +6,6 @@
 #include "desktop_win.h"
 #include "harness_win.h"
 #include "probe_win.h"
-#include "screen_win.h"
 #include "settings/client_config.h"
 #include "ui/control_ids.h"
 #include "ui/control_names.h"
@@ -341,19 +340,6 @@ int FocusedId(HWND main) {
   return GetDlgCtrlID(gui.hwndFocus);
 }
 
-// The place of the focus ring around a picture label, 2 pixels out at 96 DPI.
-RECT RingOf(HWND main, int label) {
-  RECT r = Rect(GetDlgItem(main, label));
-  InflateRect(&r, 2, 2);
-  return r;
-}
-
-Pixels Shot(const RECT& r) { return Pixels::FromScreen(r.left, r.top, r.right - r.left, r.bottom - r.top); }
-
-int Changed(const Pixels& now, const Pixels& before) {
-  return now.Differing(before, RECT{0, 0, before.width(), before.height()}, 0);
-}
-
 // A user who logs in with the keyboard alone: the name, Tab, the password,
 // Enter. Escape and Alt+F4 only hide the window; Enter while connected starts
 // nothing. xdotool runs on its own, so each step waits for its effect.
@@ -371,16 +357,11 @@ TEST_F(MainWindowTest, KeyboardLogsInAndEscapeOnlyHides) {
   ASSERT_TRUE(desktop::XDoTool("type s3cret"));
   ASSERT_TRUE(WaitFor([&] { return probe::WindowText(password) == "s3cret"; }, 5000)) << probe::WindowText(password);
 
-  // On a check box the ring around its picture label shows where the focus is;
-  // the service list is the next stop (remember password is off, so skipped).
-  const RECT ring = RingOf(main, IDC_SAVE_LOGIN_LABEL);
-  const Pixels before = Shot(ring);
+  // The check box, then the service list (remember password is off, so skipped).
   ASSERT_TRUE(desktop::XDoTool("key Tab"));
-  ASSERT_TRUE(WaitFor([&] { return FocusedId(main) == IDC_SAVE_LOGIN; }, 3000));
-  EXPECT_TRUE(WaitFor([&] { return Changed(Shot(ring), before) >= 40; }, 3000)) << Changed(Shot(ring), before);
+  EXPECT_TRUE(WaitFor([&] { return FocusedId(main) == IDC_SAVE_LOGIN; }, 3000)) << FocusedId(main);
   ASSERT_TRUE(desktop::XDoTool("key Tab"));
   EXPECT_TRUE(WaitFor([&] { return FocusedId(main) == IDC_SERVICE; }, 3000)) << FocusedId(main);
-  EXPECT_TRUE(WaitFor([&] { return Changed(Shot(ring), before) == 0; }, 3000)) << "the ring follows the focus";
 
   ASSERT_TRUE(desktop::XDoTool("key Escape"));
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 3000));

@@ -190,6 +190,11 @@ TEST_F(DisplayScaleTest, WholeWindowAtTheSessionScale) {
   }, 3000);
   EXPECT_GE(around * 4, (ringWidth + ringHeight) * 3) << "no ring around the label";
   EXPECT_EQ(over, 0) << "the ring covers the picture";
+  ASSERT_TRUE(desktop::XDoTool("key Tab"));  // on to the service list: the ring goes with the focus
+  EXPECT_TRUE(WaitFor([&] {
+    return Pixels::FromScreen(ring.left, ring.top, ringWidth, ringHeight)
+               .Differing(unfocused, RECT{0, 0, ringWidth, ringHeight}, 0) == 0;
+  }, 3000));
 
   // Real clicks at the scaled places of the toolbar icons and marks act as at 100 %.
   auto opened = [&] { const std::string l = Log(); return l.find("WINDOW: open ") != l.rfind("WINDOW: open "); };
