@@ -27,29 +27,38 @@ namespace {
 int Left() { return GetSystemMetrics(SM_CXSCREEN) - kMainWindowWidth - 10; }
 int Top() { return GetSystemMetrics(SM_CYSCREEN) - kMainWindowHeight - 10; }
 
-// Live GDI objects of this process: Wine keeps a handle table per process,
-// reachable from the PEB as on Windows. -1 when there is none.
+// Live GDI objects of this process, counted in the handle table the PEB points
+// to, as on Windows. Where the PEB keeps it depends on the pointer size; so does
+// the entry on Windows (16 bytes in a 32-bit process, 24 in a 64-bit one),
+// while Wine keeps the 24-byte entry in both. The layout is the one in which a
+// brush made for the purpose shows up live and is gone once deleted. -1 when no
+// table is found.
 int LiveGdiObjects() {
-#pragma pack(push, 1)
-  struct Entry {
-    uint64_t object;
-    uint32_t owner;
-    uint16_t unique;
-    uint8_t type;
-    uint8_t flags;
-    uint64_t user;
+  constexpr size_t kTableInPeb = sizeof(void*) == 8 ? 0xF8 : 0x94;
+  constexpr int kEntries = 0x10000;
+  struct Layout {
+    size_t entry;  // bytes per entry
+    size_t type;   // offset of the type byte: after the object pointer, owner and unique words
   };
-#pragma pack(pop)
-  static_assert(sizeof(Entry) == 24, "handle table entry");
+  static constexpr Layout kLayouts[] = {{24, 14}, {16, 10}};
   using GetPeb = void*(WINAPI*)();
   const auto getPeb = reinterpret_cast<GetPeb>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetCurrentPeb")));
   if (!getPeb) return -1;
-  const auto* peb = static_cast<const uint8_t*>(getPeb());
-  const auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);
+  const auto* table = *reinterpret_cast<const uint8_t* const*>(static_cast<const uint8_t*>(getPeb()) + kTableInPeb);
   if (!table) return -1;
+  static const Layout* layout = [table]() -> const Layout* {
+    HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
+    const size_t index = reinterpret_cast<uintptr_t>(probe) & (kEntries - 1);
+    const Layout* found = nullptr;
+    for (const Layout& l : kLayouts)
+      if (!found && table[index * l.entry + l.type] != 0) found = &l;
+    DeleteObject(probe);
+    return found && table[index * found->entry + found->type] == 0 ? found : nullptr;
+  }();
+  if (!layout) return -1;
   int live = 0;
-  for (int i = 0; i < 0x10000; ++i) live += table[i].type != 0;
+  for (int i = 0; i < kEntries; ++i) live += table[i * layout->entry + layout->type] != 0;
   return live;
 }
 
@@ -189,7 +198,7 @@ TEST_F(StatusPaintTest, AGoneSiblingLeavesTheOthersDrawn) {
 }
 
 TEST_F(StatusPaintTest, NoFontOrDcOutlivesAPaintOnAnyPath) {
-  ASSERT_GE(LiveGdiObjects(), 0) << "no GDI handle table to count";
+  ASSERT_GE(LiveGdiObjects(), 0) << "no GDI handle table found through the PEB (" << sizeof(void*) * 8 << "-bit)";
   Connect();
   ShowWindow(about_, SW_SHOW);
   HWND gone = AddStatic(IDC_CONN_TIME, appState.layout->timeValue);
