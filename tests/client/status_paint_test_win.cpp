@@ -27,25 +27,42 @@ namespace {
 int Left() { return GetSystemMetrics(SM_CXSCREEN) - kMainWindowWidth - 10; }
 int Top() { return GetSystemMetrics(SM_CYSCREEN) - kMainWindowHeight - 10; }
 
-// Live GDI objects of this process, counted in the handle table the PEB points
-// to, as on Windows. Where the PEB keeps it depends on the pointer size; so does
-// the entry on Windows (16 bytes in a 32-bit process, 24 in a 64-bit one),
-// while Wine keeps the 24-byte entry in both. The layout is the one in which a
-// brush made for the purpose shows up live and is gone once deleted. -1 when no
-// table is found.
-int LiveGdiObjects() {
+// The process's GDI handle table, as the PEB points to it (at its place for the
+// pointer size). Wine's 32-bit processes in a 64-bit prefix have it in the
+// 64-bit PEB only, reached through the 64-bit TEB, whose address Wine keeps in
+// the 32-bit TEB's GdiBatchCount. Null when there is none.
+const uint8_t* GdiHandleTable() {
+  using GetBlock = void*(WINAPI*)();
+  const auto ntdll = [](const char* name) {
+    return reinterpret_cast<GetBlock>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name)));
+  };
+  const GetBlock getPeb = ntdll("RtlGetCurrentPeb");
+  if (!getPeb) return nullptr;
   constexpr size_t kTableInPeb = sizeof(void*) == 8 ? 0xF8 : 0x94;
+  const auto* table = *reinterpret_cast<const uint8_t* const*>(static_cast<const uint8_t*>(getPeb()) + kTableInPeb);
+#ifndef _WIN64
+  const GetBlock getTeb = ntdll("NtCurrentTeb");
+  const auto* teb = getTeb ? static_cast<const uint8_t*>(getTeb()) : nullptr;
+  const uint32_t teb64 = table || !teb ? 0 : *reinterpret_cast<const uint32_t*>(teb + 0xF70);
+  const uint64_t peb64 = teb64 ? *reinterpret_cast<const uint64_t*>(uintptr_t{teb64} + 0x60) : 0;
+  const uint64_t table64 = peb64 && peb64 <= UINT32_MAX ? *reinterpret_cast<const uint64_t*>(uintptr_t(peb64) + 0xF8) : 0;
+  if (table64 && table64 <= UINT32_MAX) table = reinterpret_cast<const uint8_t*>(uintptr_t(table64));
+#endif
+  return table;
+}
+
+// Live GDI objects of this process. An entry is 16 bytes in a 32-bit process on
+// Windows and 24 otherwise (Wine keeps 24 in both); the layout is the one in
+// which a brush made for the purpose shows up live and is gone once deleted.
+// -1 when no table is found.
+int LiveGdiObjects() {
   constexpr int kEntries = 0x10000;
   struct Layout {
     size_t entry;  // bytes per entry
     size_t type;   // offset of the type byte: after the object pointer, owner and unique words
   };
   static constexpr Layout kLayouts[] = {{24, 14}, {16, 10}};
-  using GetPeb = void*(WINAPI*)();
-  const auto getPeb = reinterpret_cast<GetPeb>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetCurrentPeb")));
-  if (!getPeb) return -1;
-  const auto* table = *reinterpret_cast<const uint8_t* const*>(static_cast<const uint8_t*>(getPeb()) + kTableInPeb);
+  const uint8_t* table = GdiHandleTable();
   if (!table) return -1;
   static const Layout* layout = [table]() -> const Layout* {
     HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
