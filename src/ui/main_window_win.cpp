@@ -18,6 +18,7 @@
 #include "ui/control_names.h"
 #include "ui/display_scale.h"
 #include "ui/dpi_win.h"
+#include "ui/image_controls_win.h"
 #include "ui/layout_win.h"
 #include "ui/main_view.h"
 #include "ui/option_toggle.h"
@@ -482,7 +483,7 @@ INT_PTR OnInitDialog(HWND dialog) {
   ApplyLayout(dialog, appState.layout, windowDpi);
   SetWindowIcons(appState.hInstance, dialog, windowDpi);
   LogScale(dialog);
-  SkinSubclassControls(dialog);
+  SkinSubclassControls(dialog, MainWindowLayout);
   NameControls(dialog);
   SubclassOptionBoxes(dialog);
   FillServiceList(dialog);
