@@ -7,6 +7,7 @@
 
 #include "base/app_state.h"
 #include "base/bounded_wait_win.h"
+#include "base/gdi_win.h"
 #include "base/report.h"
 #include "base/top_calls.h"
 #include "base/web_page_win.h"
@@ -65,7 +66,7 @@ int sliderX = 0;
 // 96 DPI and this one, made for the window's scale, at any other.
 HFONT dialogFont = nullptr;  // made by the dialog manager; fits only a window created at 96 DPI
 bool dialogFontFits = false;
-HFONT scaledInputFont = nullptr;
+ScopedFont scaledInputFont;
 constexpr int kInputFontHeight = -13;  // the dialog font, 10 point, at 96 DPI
 constexpr int kInputControls[] = {IDC_USER,     IDC_PASSWORD,     IDC_SERVICE,        IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD,
                                   IDC_AUTORUN, IDC_AUTO_LOGIN, IDC_IMPORTANT_ONLY, IDC_WRITE_LOG};
@@ -443,8 +444,7 @@ void UseScale(HWND dialog, int dpi) {
     }
   }
   // The controls no longer use the font of the previous scale.
-  if (font && scaledInputFont && scaledInputFont != font) DeleteObject(scaledInputFont);
-  if (font) scaledInputFont = made;
+  if (font) scaledInputFont.reset(made);
 }
 
 void LogScale(HWND dialog) {
@@ -608,8 +608,7 @@ DWORD WINAPI MainWindowThread(LPVOID) {
   }
   // The destroy request only asked the loop to end; the window dies on its own thread.
   DestroyWindow(hwnd);
-  if (scaledInputFont) DeleteObject(scaledInputFont);
-  scaledInputFont = nullptr;
+  scaledInputFont.reset();
   return 0;
 }
 

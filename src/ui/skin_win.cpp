@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/gdi_win.h"
 #include "ui/display_scale.h"
 #include "ui/picture_size.h"
 #include "ui/skin_registration.h"
@@ -32,20 +33,13 @@ struct ScaledPicture {
   int resourceId;
   int width;
   int height;
-  HBITMAP bitmap;
-};
-
-struct ScaledDeleter {
-  void operator()(ScaledPicture* scaled) const {
-    if (scaled && scaled->bitmap) DeleteObject(scaled->bitmap);
-    delete scaled;
-  }
+  ScopedBitmap bitmap;
 };
 
 HINSTANCE skinModule = nullptr;
 int skinDpi = kBaseDpi;
 // Main window thread only, like the placements; emptied on every change of scale.
-std::vector<std::unique_ptr<ScaledPicture, ScaledDeleter>> scaledCache;
+std::vector<std::unique_ptr<ScaledPicture>> scaledCache;
 // Keyed by resource id; append-only until SkinRelease.
 std::vector<std::unique_ptr<SkinPicture, PictureDeleter>> pictureCache;
 // List order is drawing order; entries are never reordered.
@@ -82,18 +76,15 @@ SkinPicture* DecodePicture(HWND window, int resourceId, HGLOBAL memory, DWORD si
 
   int dpiX = kFallbackDpi;
   int dpiY = kFallbackDpi;
-  HWND dcWindow = window;
-  HDC dc = GetDC(dcWindow);
-  if (!dc && dcWindow) {
-    // A window that is already gone still leaves the screen to measure on.
-    dcWindow = nullptr;
-    dc = GetDC(nullptr);
-  }
-  if (dc) {
-    dpiX = GetDeviceCaps(dc, LOGPIXELSX);
-    dpiY = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(dcWindow, dc);
-  }
+  const auto measure = [&](HWND on) {
+    const ScopedGetDC dc(on);
+    if (!dc) return false;
+    dpiX = GetDeviceCaps(dc.get(), LOGPIXELSX);
+    dpiY = GetDeviceCaps(dc.get(), LOGPIXELSY);
+    return true;
+  };
+  // A window that is already gone still leaves the screen to measure on.
+  if (!measure(window) && window) measure(nullptr);
   const PicturePixels pixels = PicturePixelSize(himetricWidth, himetricHeight, dpiX, dpiY);
   record->resourceId = resourceId;
   record->picture = picture;
@@ -121,7 +112,7 @@ SIZE PixelSize(const SkinPicture& picture) {
 }
 
 // A top-down 32-bit DIB section; bits are 0x00RRGGBB a pixel.
-HBITMAP MakeDib(HDC dc, int width, int height, uint32_t** bits) {
+ScopedBitmap MakeDib(HDC dc, int width, int height, uint32_t** bits) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -130,37 +121,32 @@ HBITMAP MakeDib(HDC dc, int width, int height, uint32_t** bits) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* memory = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+  ScopedBitmap bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0));
   *bits = bitmap ? static_cast<uint32_t*>(memory) : nullptr;
   return bitmap;
 }
 
 // `source` drawn at width × height: its pixels read back at their own size,
 // then area-averaged to the target. Null when GDI refuses.
-HBITMAP Resample(const SkinPicture& source, int width, int height) {
+ScopedBitmap Resample(const SkinPicture& source, int width, int height) {
   const SIZE own = PixelSize(source);
-  if (own.cx <= 0 || own.cy <= 0 || width <= 0 || height <= 0) return nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC dc = screen ? CreateCompatibleDC(screen) : nullptr;
-  HBITMAP result = nullptr;
+  if (own.cx <= 0 || own.cy <= 0 || width <= 0 || height <= 0) return {};
+  const ScopedGetDC screen(nullptr);
+  if (!screen) return {};
+  const ScopedMemoryDC dc(screen.get());
+  if (!dc) return {};
   uint32_t* sourceBits = nullptr;
-  HBITMAP sourceDib = dc ? MakeDib(dc, own.cx, own.cy, &sourceBits) : nullptr;
-  if (sourceDib) {
-    const HGDIOBJ previous = SelectObject(dc, sourceDib);
-    source.picture->Render(dc, 0, 0, own.cx, own.cy, 0, source.himetricHeight, source.himetricWidth,
+  const ScopedBitmap sourceDib = MakeDib(dc.get(), own.cx, own.cy, &sourceBits);
+  if (!sourceDib) return {};
+  {
+    const ScopedSelectObject drawing(dc.get(), sourceDib.get());
+    source.picture->Render(dc.get(), 0, 0, own.cx, own.cy, 0, source.himetricHeight, source.himetricWidth,
                            -source.himetricHeight, nullptr);
-    SelectObject(dc, previous);
-    GdiFlush();
-    uint32_t* targetBits = nullptr;
-    result = MakeDib(dc, width, height, &targetBits);
-    if (result && !ResampleArea(sourceBits, own.cx, own.cy, targetBits, width, height)) {
-      DeleteObject(result);
-      result = nullptr;
-    }
-    DeleteObject(sourceDib);
   }
-  if (dc) DeleteDC(dc);
-  if (screen) ReleaseDC(nullptr, screen);
+  GdiFlush();
+  uint32_t* targetBits = nullptr;
+  ScopedBitmap result = MakeDib(dc.get(), width, height, &targetBits);
+  if (result && !ResampleArea(sourceBits, own.cx, own.cy, targetBits, width, height)) result.reset();
   return result;
 }
 
@@ -168,7 +154,7 @@ HBITMAP Resample(const SkinPicture& source, int width, int height) {
 HBITMAP ScaledBitmap(const SkinPicture& base, int width, int height) {
   for (const auto& scaled : scaledCache) {
     if (scaled->resourceId == base.resourceId && scaled->width == width && scaled->height == height)
-      return scaled->bitmap;
+      return scaled->bitmap.get();
   }
   const SkinPicture* source = &base;
   if (PictureSourceFor(skinDpi) == PictureSource::kDoubleAsIs ||
@@ -179,7 +165,7 @@ HBITMAP ScaledBitmap(const SkinPicture& base, int width, int height) {
       source = twice;
   }
   if (!source->picture) return nullptr;
-  std::unique_ptr<ScaledPicture, ScaledDeleter> made(
+  std::unique_ptr<ScaledPicture> made(
       new (std::nothrow) ScaledPicture{base.resourceId, width, height, Resample(*source, width, height)});
   if (!made || !made->bitmap) return nullptr;
   try {
@@ -187,7 +173,7 @@ HBITMAP ScaledBitmap(const SkinPicture& base, int width, int height) {
   } catch (...) {
     return nullptr;
   }
-  return scaledCache.back()->bitmap;
+  return scaledCache.back()->bitmap.get();
 }
 
 // Where a placement lands at the current scale, in its owner's client coordinates.
@@ -211,12 +197,10 @@ void PaintScaled(HDC dc, const SkinImage& image, const SkinPicture& picture) {
   if (width <= 0 || height <= 0 || !RectVisible(dc, &area)) return;
   HBITMAP bitmap = ScaledBitmap(picture, width, height);
   if (!bitmap) return;
-  HDC memory = CreateCompatibleDC(dc);
+  const ScopedMemoryDC memory(dc);
   if (!memory) return;
-  const HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(dc, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, previous);
-  DeleteDC(memory);
+  const ScopedSelectObject drawn(memory.get(), bitmap);
+  BitBlt(dc, area.left, area.top, width, height, memory.get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace
@@ -225,7 +209,7 @@ void SkinSetDpi(int dpi) {
   dpi = SaneDpi(dpi);
   if (dpi == skinDpi) return;
   skinDpi = dpi;
-  std::vector<std::unique_ptr<ScaledPicture, ScaledDeleter>>().swap(scaledCache);
+  std::vector<std::unique_ptr<ScaledPicture>>().swap(scaledCache);
 }
 
 int SkinDpi() { return skinDpi; }
@@ -358,7 +342,7 @@ void SkinPaint(HWND owner, HDC dc) {
 size_t SkinImageCount() { return placements.size(); }
 
 void SkinRelease() {
-  std::vector<std::unique_ptr<ScaledPicture, ScaledDeleter>>().swap(scaledCache);
+  std::vector<std::unique_ptr<ScaledPicture>>().swap(scaledCache);
   std::vector<std::unique_ptr<Placement>>().swap(placements);
   std::vector<std::unique_ptr<SkinPicture, PictureDeleter>>().swap(pictureCache);
 }
