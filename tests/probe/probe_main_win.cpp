@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <io.h>
+#include <sddl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -28,6 +29,7 @@ const char kUsageText[] =
     "  post     --class C [--title T] | --hwnd H  MSG WPARAM LPARAM\n"
     "  command  --class C [--title T] | --hwnd H  ID\n"
     "  text     --class C [--title T] | --hwnd H\n"
+    "  keydacl  SUBKEY   (of HKLM, in this program's registry view: its DACL in SDDL)\n"
     "Every window lookup waits up to --timeout MS (default 5000).\n"
     "Numbers are decimal or 0x hex.\n";
 
@@ -209,6 +211,24 @@ int CmdText(const Args& a) {
     return kOk;
 }
 
+int CmdKeyDacl(const Args& a) {
+    if (a.positional.size() != 1) return kUsage;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, a.positional[0], 0, READ_CONTROL, &key) != ERROR_SUCCESS) return kNotFound;
+    DWORD size = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    std::vector<BYTE> descriptor(size ? size : 1);
+    char* text = nullptr;
+    const bool ok = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size) == ERROR_SUCCESS &&
+                    ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor.data(), SDDL_REVISION_1,
+                                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
+    RegCloseKey(key);
+    if (!ok) return kNotFound;
+    PrintLine(text);
+    LocalFree(text);
+    return kOk;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -227,6 +247,7 @@ int main(int argc, char** argv) {
     else if (cmd == "post") rc = CmdPost(a);
     else if (cmd == "command") rc = CmdCommand(a);
     else if (cmd == "text") rc = CmdText(a);
+    else if (cmd == "keydacl") rc = CmdKeyDacl(a);
     if (rc == kUsage) std::fputs(kUsageText, stderr);
     std::fflush(stdout);
     return rc;
