@@ -1,5 +1,6 @@
 #include "app/program_folder_win.h"
 
+#include <cwchar>
 #include <vector>
 
 #include "base/report.h"
@@ -35,9 +36,9 @@ FileIdentity ProgramFolderIdentity() {
     if (n < path.size()) break;
     path.resize(path.size() * 2);
   }
-  std::wstring folder(path.data());
-  folder.erase(folder.find_last_of(L'\\') + 1);
-  return FileIdentity(CreateFileW(folder.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+  wchar_t* name = wcsrchr(path.data(), L'\\');
+  if (name) name[1] = L'\0';
+  return FileIdentity(CreateFileW(path.data(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
                                   nullptr));
 }
 

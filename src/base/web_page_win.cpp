@@ -84,14 +84,6 @@ struct Handle {
   }
 };
 
-std::wstring Wide(const std::string& text) {
-  const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-  std::wstring wide(n > 0 ? n : 1, L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
-  wide.resize(wide.size() - 1);
-  return wide;
-}
-
 HRESULT LastError() { return HRESULT_FROM_WIN32(GetLastError()); }
 
 HRESULT OpenThroughDesktopShell(const std::string& address) {
@@ -117,16 +109,21 @@ HRESULT OpenAsDesktopUser(const std::string& address) {
                                      TOKEN_ADJUST_SESSIONID,
                         nullptr, SecurityImpersonation, TokenPrimary, &primary.h))
     return LastError();
-  wchar_t system[MAX_PATH];
-  const UINT n = GetSystemDirectoryW(system, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return LastError();
-  const std::wstring program = std::wstring(system) + L"\\rundll32.exe";
-  std::wstring commandLine = L"\"" + program + L"\" url.dll,FileProtocolHandler " + Wide(address);
+  wchar_t program[MAX_PATH];
+  const UINT n = GetSystemDirectoryW(program, MAX_PATH - 16);
+  if (n == 0 || n >= MAX_PATH - 16) return HRESULT_FROM_WIN32(ERROR_BUFFER_OVERFLOW);
+  lstrcatW(program, L"\\rundll32.exe");
+  // "program" url.dll,FileProtocolHandler address
+  const int length = MultiByteToWideChar(CP_ACP, 0, address.c_str(), -1, nullptr, 0);
+  if (length <= 0) return LastError();
+  std::vector<wchar_t> commandLine(MAX_PATH + 40 + length);
+  wsprintfW(commandLine.data(), L"\"%s\" url.dll,FileProtocolHandler ", program);
+  const int used = lstrlenW(commandLine.data());
+  MultiByteToWideChar(CP_ACP, 0, address.c_str(), -1, commandLine.data() + used, length);
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
-  if (!CreateProcessWithTokenW(primary.h, 0, program.c_str(), &commandLine[0], 0, nullptr, nullptr, &startup,
-                               &started))
+  if (!CreateProcessWithTokenW(primary.h, 0, program, commandLine.data(), 0, nullptr, nullptr, &startup, &started))
     return LastError();
   CloseHandle(started.hThread);
   CloseHandle(started.hProcess);
