@@ -69,7 +69,8 @@ constexpr char kLogDacl[] = "D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1200a9;;;BU)";
 // over only when it is a plain file (no second name, no link), its DACL set
 // to the folder's entries first, and emptied as a new log would be.
 HANDLE TakeOverHeldLog(const char* path, DWORD* error) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE | WRITE_DAC, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+  HANDLE file = CreateFileA(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES | READ_CONTROL | WRITE_DAC,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     *error = GetLastError();
