@@ -1,7 +1,5 @@
 #include "install_win.h"
 
-#include <sddl.h>
-
 #include "settings/client_config.h"
 
 namespace install {
@@ -68,24 +66,6 @@ std::string Prepare(const std::string& name, const std::vector<uint8_t>& cert) {
   WriteDefaultValue(dir);
   WriteCert(cert);
   return dir;
-}
-
-std::string KeyDacl() {
-  HKEY key;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, READ_CONTROL, &key) != ERROR_SUCCESS) return "";
-  DWORD size = 0;
-  RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
-  std::vector<BYTE> descriptor(size ? size : 1);
-  std::string dacl;
-  char* text = nullptr;
-  if (RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size) == ERROR_SUCCESS &&
-      ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor.data(), SDDL_REVISION_1,
-                                                           DACL_SECURITY_INFORMATION, &text, nullptr)) {
-    dacl = text;
-    LocalFree(text);
-  }
-  RegCloseKey(key);
-  return dacl;
 }
 
 void DeleteKey() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kKey); }

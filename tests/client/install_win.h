@@ -29,8 +29,6 @@ bool WriteCertAsString(const std::string& text);
 bool DeleteValue(const char* name);
 // "cert" as stored now; empty when missing.
 std::vector<uint8_t> ReadCert();
-// The settings key's DACL in SDDL ("D:P(...)"); empty when it cannot be read.
-std::string KeyDacl();
 // A REG_SZ value under HKLM\<key>; false when missing.
 bool ReadString(const char* key, const char* name, std::string* value);
 

@@ -127,7 +127,7 @@ TEST_F(SettingsRoundTripTest, UntickingTheRememberOptionsForgetsTheirFieldsAtOnc
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitLog("VIEW: view 1901 for state 1"));
   // The key was made as any program makes one below HKLM\Software: open to Users.
-  EXPECT_EQ(install::KeyDacl(), key_access::kProtectedDacl);
+  EXPECT_EQ(probe::KeyDacl(install::kKey), key_access::kProtectedDacl);
   EXPECT_NE(Log().find("key was open to other accounts"), std::string::npos) << Log();
 
   SendMessageA(GetDlgItem(main, IDC_USER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("bob"));

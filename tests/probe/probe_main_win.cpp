@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 #include <io.h>
-#include <sddl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -214,19 +213,9 @@ int CmdText(const Args& a) {
 
 int CmdKeyDacl(const Args& a) {
     if (a.positional.size() != 1) return kUsage;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, a.positional[0], 0, READ_CONTROL, &key) != ERROR_SUCCESS) return kNotFound;
-    DWORD size = 0;
-    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
-    std::vector<BYTE> descriptor(size ? size : 1);
-    char* text = nullptr;
-    const bool ok = RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size) == ERROR_SUCCESS &&
-                    ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor.data(), SDDL_REVISION_1,
-                                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
-    RegCloseKey(key);
-    if (!ok) return kNotFound;
-    PrintLine(text);
-    LocalFree(text);
+    const std::string dacl = probe::KeyDacl(a.positional[0]);
+    if (dacl.empty()) return kNotFound;
+    PrintLine(dacl);
     return kOk;
 }
 
