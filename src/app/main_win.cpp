@@ -7,6 +7,7 @@
 #include "app/command_line.h"
 #include "app/control_window_win.h"
 #include "app/install_path.h"
+#include "app/program_folder_win.h"
 #include "base/app_state.h"
 #include "base/report.h"
 #include "base/top_calls.h"
@@ -69,13 +70,18 @@ bool SetUpdaterPath() {
   return fits;
 }
 
-// False when the pending file's name does not fit (it is one byte longer).
-bool PlacePendingUpdater() {
+enum class PendingUpdater { kDone, kTooLong, kNotOurFolder };
+
+// The updater runs elevated: a pending one is moved into place only from the
+// folder this program runs from, never from wherever the key says.
+PendingUpdater PlacePendingUpdater() {
   std::string pending;
-  if (!InstallFilePath(appState.installDir, std::string("_") + kUpdaterFile, &pending)) return false;
-  if (appState.updaterPath[0] && GetFileAttributesA(pending.c_str()) != INVALID_FILE_ATTRIBUTES)
-    MoveFileExA(pending.c_str(), appState.updaterPath, MOVEFILE_REPLACE_EXISTING);
-  return true;
+  if (!InstallFilePath(appState.installDir, std::string("_") + kUpdaterFile, &pending)) return PendingUpdater::kTooLong;
+  if (!appState.updaterPath[0] || GetFileAttributesA(pending.c_str()) == INVALID_FILE_ATTRIBUTES)
+    return PendingUpdater::kDone;
+  if (!IsProgramFolder(appState.installDir)) return PendingUpdater::kNotOurFolder;
+  MoveFileExA(pending.c_str(), appState.updaterPath, MOVEFILE_REPLACE_EXISTING);
+  return PendingUpdater::kDone;
 }
 
 bool RegisterControlClass(HINSTANCE instance) {
@@ -95,6 +101,7 @@ bool RegisterControlClass(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  const DllSearch dllSearch = LimitDllSearch();  // before anything can load a DLL
   CloseRunningUpdater();
   if (HandOverToRunningInstance() || !BecomeTheInstance()) return 1;
   debugLog = IsDebugLogSwitch(commandLine ? commandLine : "") ? 1 : 0;
@@ -109,15 +116,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   appState.mainCreated = 0;
   appState.mainVisible = 1;
   appState.runState = RUN_IDLE;
-  const bool pendingFits = PlacePendingUpdater();
+  const PendingUpdater pending = PlacePendingUpdater();
 
   SkinInit(instance);
   LogSetup();
   // Reported once the log is open, like the Run entry that does not fit.
   if (!updaterFits)
     MsgBox(0x10001, "DIRS: updater path too long, not used: %s%s", appState.installDir, kUpdaterFile);
-  else if (!pendingFits)
+  else if (pending == PendingUpdater::kTooLong)
     MsgBox(0x10001, "DIRS: pending updater path too long, not moved: %s_%s", appState.installDir, kUpdaterFile);
+  else if (pending == PendingUpdater::kNotOurFolder)
+    MsgBox(0x10001, "DIRS: pending updater not in the program's folder, not moved: %s_%s", appState.installDir,
+           kUpdaterFile);
+  ReportDllSearch(dllSearch);
+  ProtectSettingsKey();
   appState.layout = CreateLayoutRecord(appState.layout);
 
   if (!RegisterControlClass(instance))

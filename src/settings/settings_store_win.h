@@ -17,6 +17,9 @@ int LoadSettings(AppState* state);
 // Saves the option byte, service index, server name and remembered fields;
 // 0 only when the key cannot be opened. Safe to call from any thread.
 int SaveSettings(AppState* state);
+// Gives the key a DACL for Administrators and SYSTEM alone when it lets
+// anyone else in (the password lies in it); reported either way. 0 on failure.
+int ProtectSettingsKey();
 // Stores the core library's version; a version of 0 is not stored and succeeds.
 int StoreLibraryVersion(uint32_t version);
 // Writes or deletes the Run entry for `installDir`, and registers or deletes

@@ -116,6 +116,43 @@ TEST_F(ShellTest, PendingUpdaterReplacesTheOldOne) {
   EXPECT_EQ(CloseClient(), 0u);
 }
 
+// The key names another folder than the one the client runs from: the updater
+// there, which the client would start elevated, is not replaced from it.
+TEST_F(ShellTest, StartTakesDllsAndAPendingUpdaterOnlyFromTheProgramsFolder) {
+  const std::string other = dir_ + "other\\";
+  CreateDirectoryA(other.c_str(), nullptr);
+  ASSERT_TRUE(install::WriteFile(other + "updater.exe", "old"));
+  ASSERT_TRUE(install::WriteFile(other + "_updater.exe", "new"));
+  ASSERT_TRUE(install::WriteDefaultValue(other));
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  const std::string log = other + "lumora_zephal.log";
+  EXPECT_TRUE(probe::WaitForFileText(log.c_str(), "built on Mar 20 2013", 10000));
+  EXPECT_EQ(CloseClient(), 0u);
+  EXPECT_EQ(install::ReadFile(other + "updater.exe"), "old");
+  EXPECT_EQ(install::ReadFile(other + "_updater.exe"), "new");
+  const std::string lines = install::ReadFile(log);
+  EXPECT_NE(lines.find("DIRS: pending updater not in the program's folder, not moved: " + other + "_updater.exe"),
+            std::string::npos)
+      << lines;
+  EXPECT_NE(lines.find("(#10004) DIRS: DLLs load from System32 and the program's folder only"), std::string::npos);
+  for (const std::string& name : install::ListDir(other)) DeleteFileA((other + name).c_str());
+  RemoveDirectoryA(other.c_str());
+}
+
+// A link in place of the log (made while the folder was open to everyone)
+// would have the elevated client write into another file.
+TEST_F(ShellTest, LogInPlaceOfALinkIsANewFileAndTheLinkedOneStaysAsItWas) {
+  const std::string other = dir_ + "someone-elses.txt";
+  ASSERT_TRUE(install::WriteFile(other, "keep"));
+  ASSERT_TRUE(CreateHardLinkA(LogPath().c_str(), other.c_str(), nullptr));
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  EXPECT_TRUE(WaitLog("built on Mar 20 2013"));
+  EXPECT_EQ(CloseClient(), 0u);
+  EXPECT_EQ(install::ReadFile(other), "keep");
+  EXPECT_NE(Log().find("LOG: " + LogPath() + " created afresh, with the DACL the folder passes on"), std::string::npos)
+      << Log();
+}
+
 TEST_F(ShellTest, StartClosesARunningUpdater) {
   ASSERT_TRUE(CopyProgram("updater.exe"));
   const auto updater = Launch("updater.exe", "--hidden");
