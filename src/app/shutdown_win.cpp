@@ -108,7 +108,8 @@ void WaitForJobs(DWORD boundMs) {
   MsgBox(0x10001, "EXIT: work on another thread is still running; the process ends without waiting for it");
 }
 
-// Windows' main window thread may still paint with these: released only once it has ended.
+// A main window thread still running may paint with these: they are left to
+// the end of the process instead.
 void ReleasePictures(bool mainEnded) {
   if (mainEnded) {
     SkinRelease();
