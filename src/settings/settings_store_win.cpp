@@ -12,7 +12,6 @@
 #include "base/report.h"
 #include "settings/client_config.h"
 #include "settings/key_access.h"
-#include "settings/logon_task_win.h"
 #include "settings/registry_win.h"
 #include "settings/run_entry.h"
 
@@ -249,8 +248,5 @@ int SetAutoRun(int enable, const char* installDir) {
     if (!result) MsgBox(kRegReport, "REG: delete autorun failed.");
   }
   RegClose(key);
-  // Windows starts no elevated program from the Run key where UAC is on: the
-  // log-on task does that. The Run entry stays for whoever looks for it.
-  const int task = enable ? RegisterLogonTask(installDir) : RemoveLogonTask();
-  return result && task;
+  return result;
 }
