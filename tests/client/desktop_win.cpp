@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "harness_win.h"
 #include "install_win.h"
+#include "kit_win.h"
 #include "probe_win.h"
 
 #ifndef ZEPHAL_SOURCE_DIR

@@ -229,18 +229,6 @@ uint32_t ClientTest::WaitStoredVersion(DWORD timeoutMs) const {
   return version;
 }
 
-size_t CountOf(const std::string& text, const std::string& needle, size_t from) {
-  size_t n = 0;
-  for (size_t at = text.find(needle, from); at != std::string::npos; at = text.find(needle, at + 1)) ++n;
-  return n;
-}
-
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-  for (const DWORD start = GetTickCount();; Sleep(50)) {
-    if (done()) return true;
-    if (GetTickCount() - start >= timeoutMs) return done();
-  }
-}
 
 std::vector<std::string> LogLines(const std::string& log) {
   std::vector<std::string> lines;

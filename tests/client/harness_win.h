@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "install_win.h"
+#include "kit_win.h"
 #include "probe_win.h"
 
 class ClientTest : public ::testing::Test {
@@ -67,11 +67,6 @@ class ClientTest : public ::testing::Test {
   HWND control_ = nullptr;
   std::vector<PROCESS_INFORMATION> started_;
 };
-
-// How often `needle` occurs in `text` from `from` on.
-size_t CountOf(const std::string& text, const std::string& needle, size_t from = 0);
-// Asks `done` every 50 ms until it holds or `timeoutMs` has passed; its last answer.
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs);
 
 // Windows-style lines of a log, without their CR LF.
 std::vector<std::string> LogLines(const std::string& log);
