@@ -1,8 +1,8 @@
 #include "app/control_window_win.h"
 
-
 #include "app/core_events_win.h"
 #include "base/app_state.h"
+#include "base/catalogue.h"
 #include "base/report.h"
 #include "base/version.h"
 #include "core/core_connection_win.h"
@@ -19,16 +19,6 @@ namespace {
 // Set when the core failed to initialise: Shutdown then runs inside WM_CREATE,
 // and the process ends with code 1 instead of reporting a creation failure.
 bool endedEarly = false;
-
-const char* InitFailureText(uint32_t result) {
-  switch (result) {
-    case 0x50000A0B: return "Zephal 正在进行升级";
-    case 0x50000A0C: return "Zephal 已经被其他程序控制";
-    case 0x501A0A00: return "Zephal 服务没有安装";
-    case 0x501A0A01: return "Zephal 服务没有启动";
-    default: return "Zephal 初始化失败";
-  }
-}
 
 // The shell broadcasts TaskbarCreated from a process of lower integrity than
 // this elevated one; Windows drops it at our window unless we let it through,

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/catalogue.h"
+#include "base/catalogue.h"
 #include "app/report_format.h"
 #include "base/app_state.h"
 #include "base/report.h"
@@ -182,12 +182,12 @@ void MsgBox(uint32_t code, const char* format, ...) {
   va_end(args);
   LogLine(report::TaggedMessage("", code, message.c_str(), debugLog != 0).c_str());
 
-  if (code & report::kShowBox) {
+  if (code & kReportShowBox) {
     const char* text = ReportText(code);
     if (debugLog) LogLine(report::TaggedMessage("[MsgBox]", code, text, true).c_str());
     ShowReportBox(ReportOwner(), text, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   }
-  if (code & report::kFatal) {
+  if (code & kReportFatal) {
     MsgBox(1, "Stop software with errors(code=%u).", static_cast<unsigned>(code));
     ExitProcess(1);
   }
@@ -195,7 +195,7 @@ void MsgBox(uint32_t code, const char* format, ...) {
 
 void ReportDll(uint32_t code, const char* text) {
   LogLine(report::TaggedMessage("[DLL]", code, text, debugLog != 0).c_str());
-  if (code & report::kCoreShowBox) {
+  if (code & kCoreShowBox) {
     const char* boxText = CoreText(code);
     if (debugLog) LogLine(report::TaggedMessage("[DLL-MsgBox]", code, boxText, true).c_str());
     ShowReportBox(ReportOwner(), boxText, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
