@@ -6,10 +6,6 @@ namespace {
 
 constexpr UINT kGbk = 936;
 
-std::u16string_view AsUtf16(std::wstring_view text) {
-  return {reinterpret_cast<const char16_t*>(text.data()), text.size()};
-}
-
 }  // namespace
 
 char16_t DecodeGbkChar(const char* bytes, size_t count) {
@@ -26,20 +22,17 @@ size_t EncodeGbkChar(char16_t unit, char* out) {
   return n > 0 && !usedDefault ? static_cast<size_t>(n) : 0;
 }
 
-std::wstring GbkToWide(std::string_view gbk, size_t maxBytes) {
-  const std::u16string text = GbkToUtf16(gbk, DecodeGbkChar, maxBytes);
-  return std::wstring(text.begin(), text.end());
+WideText GbkToWide(std::string_view gbk, size_t maxBytes) { return {GbkToUtf16(gbk, DecodeGbkChar, maxBytes)}; }
+
+GbkInput WideToGbk(std::u16string_view text, size_t maxBytes, std::string* out, size_t* bytes) {
+  return Utf16ToGbk(text, EncodeGbkChar, maxBytes, out, bytes);
 }
 
-GbkInput WideToGbk(std::wstring_view text, size_t maxBytes, std::string* out, size_t* bytes) {
-  return Utf16ToGbk(AsUtf16(text), EncodeGbkChar, maxBytes, out, bytes);
-}
-
-std::string WideToLogText(std::wstring_view text) {
+std::string WideToLogText(std::u16string_view text) {
   std::string out;
-  for (wchar_t unit : text) {
+  for (char16_t unit : text) {
     std::string one;
-    out += WideToGbk(std::wstring_view(&unit, 1), 2, &one) == GbkInput::Fits ? one : "?";
+    out += WideToGbk(std::u16string_view(&unit, 1), 2, &one) == GbkInput::Fits ? one : "?";
   }
   return out;
 }
@@ -48,7 +41,9 @@ std::string LoadGbkString(HINSTANCE module, UINT id, size_t bufferBytes) {
   wchar_t text[kGbkTextLimit] = L"";
   const int n = LoadStringW(module, id, text, static_cast<int>(sizeof text / sizeof text[0]));
   std::string gbk;
-  if (n <= 0 || bufferBytes == 0 || WideToGbk(std::wstring_view(text, n), SIZE_MAX, &gbk) != GbkInput::Fits)
+  if (n <= 0 || bufferBytes == 0 ||
+      WideToGbk(std::u16string_view(reinterpret_cast<const char16_t*>(text), static_cast<size_t>(n)), SIZE_MAX,
+                &gbk) != GbkInput::Fits)
     return "";
   return CutGbk(gbk, bufferBytes - 1);
 }
