@@ -10,6 +10,7 @@
 #include "app/catalogue.h"
 #include "app/report_format.h"
 #include "base/app_state.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 
 int debugLog = 0;
@@ -47,7 +48,7 @@ void SetLogStream(FILE* stream) {
   logFile = stream;
 }
 
-void OpenLogFile(const char* path) {
+void OpenLogFile(const wchar_t* path) {
   SECURITY_DESCRIPTOR descriptor;
   InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
   SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);  // every account may open the log
@@ -62,7 +63,7 @@ void OpenLogFile(const char* path) {
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < kLogOpenTries; ++attempt) {
     if (attempt) Sleep(kLogOpenRetryMs);
-    file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &attributes, CREATE_ALWAYS,
+    file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &attributes, CREATE_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) break;
     const DWORD error = GetLastError();
@@ -73,7 +74,7 @@ void OpenLogFile(const char* path) {
   // instead of vanishing.
   if (file == INVALID_HANDLE_VALUE) {
     SetLogStream(stdout);
-    MsgBox(kLogWarning, "Warning: cannot open the log file: %s", path);
+    MsgBox(kLogWarning, "Warning: cannot open the log file: %s", WideToLogText(WideView(path)).c_str());
     return;
   }
   const bool redirected = SetStdHandle(STD_OUTPUT_HANDLE, file) && SetStdHandle(STD_ERROR_HANDLE, file);
@@ -87,7 +88,8 @@ void OpenLogFile(const char* path) {
   FILE* stream = _fdopen(fd, "w");
   if (!stream) _close(fd);
   SetLogStream(stream ? stream : stdout);
-  if (!redirected) MsgBox(kLogWarning, "Error: cannot redirect stdout/stderr to the log file: %s", path);
+  if (!redirected)
+    MsgBox(kLogWarning, "Error: cannot redirect stdout/stderr to the log file: %s", WideToLogText(WideView(path)).c_str());
   if (!stream) MsgBox(kLogWarning, "Error: log redirect failed due to _fdopen");
 }
 
@@ -114,7 +116,7 @@ void LogLine(const char* text) {
 
 int ShowReportBox(HWND owner, const char* text, UINT style) {
   ++boxOpen;
-  const int answer = MessageBoxA(owner, text, kBoxCaption, style);
+  const int answer = MessageBoxW(owner, GbkToWide(text).c_str(), GbkToWide(kBoxCaption).c_str(), style);
   --boxOpen;
   return answer;
 }
@@ -149,9 +151,9 @@ void ReportDll(uint32_t code, const char* text) {
 
 void LogSetup() {
   if (appState.writeLog) {
-    char path[MAX_PATH + 32];
-    std::snprintf(path, sizeof path, "%s%s.%s", appState.installDir, "lumora_zephal", "log");
-    OpenLogFile(path);
+    // Wide: the directory may hold what code page 936 cannot; the lines stay GBK.
+    const std::u16string path = std::u16string(WideView(appState.installDirW)) + u"lumora_zephal" + u"." + u"log";
+    OpenLogFile(WideChars(path));
   } else {
     SetLogStream(stdout);
   }
@@ -167,6 +169,6 @@ void LogClose() {
 void RaiseReportBox() {
   // Report boxes carry this caption; bringing the open one forward is what a
   // click elsewhere in the client should do while it waits for an answer.
-  HWND box = FindWindowA(nullptr, kBoxCaption);
+  HWND box = FindWindowW(nullptr, GbkToWide(kBoxCaption).c_str());
   if (box) SetForegroundWindow(box);
 }

@@ -8,6 +8,7 @@
 #include "app/control_window_win.h"
 #include "app/install_path.h"
 #include "base/app_state.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "base/top_calls.h"
 #include "settings/settings_store_win.h"
@@ -17,17 +18,17 @@
 namespace {
 
 constexpr int kIconApp = 1000;
-constexpr char kUpdaterFile[] = "updater.exe";
+constexpr char16_t kUpdaterFile[] = u"updater.exe";
 
 void CloseRunningUpdater() {
-  HWND updater = FindWindowA("ZephalUpdater", "Zephal Acc Updater");
+  HWND updater = FindWindowW(L"ZephalUpdater", L"Zephal Acc Updater");
   if (!updater) return;
   PostMessageA(updater, WM_CLOSE, 0, 0);
   Sleep(200);
 }
 
 bool HandOverToRunningInstance() {
-  HWND other = FindWindowA(kControlClass, nullptr);
+  HWND other = FindWindowW(GbkToWide(kControlClass).c_str(), nullptr);
   if (!other) return false;
   // This start holds the right to bring a window forward; without handing it
   // on, Windows refuses the running client's SetForegroundWindow.
@@ -63,33 +64,35 @@ bool BecomeTheInstance() {
 // The updater's path, or an empty one when the installation directory leaves
 // no room for it: a cut name would move or start another program.
 bool SetUpdaterPath() {
-  std::string path;
-  const bool fits = InstallFilePath(appState.installDir, kUpdaterFile, &path);
-  std::snprintf(appState.updaterPath, sizeof appState.updaterPath, "%s", fits ? path.c_str() : "");
+  std::u16string path;
+  const bool fits = InstallFilePath(std::u16string(WideView(appState.installDirW)), kUpdaterFile, &path);
+  lstrcpynW(appState.updaterPath, fits ? WideChars(path) : L"", MAX_PATH);
   return fits;
 }
 
 // False when the pending file's name does not fit (it is one byte longer).
 bool PlacePendingUpdater() {
-  std::string pending;
-  if (!InstallFilePath(appState.installDir, std::string("_") + kUpdaterFile, &pending)) return false;
-  if (appState.updaterPath[0] && GetFileAttributesA(pending.c_str()) != INVALID_FILE_ATTRIBUTES)
-    MoveFileExA(pending.c_str(), appState.updaterPath, MOVEFILE_REPLACE_EXISTING);
+  std::u16string pending;
+  if (!InstallFilePath(std::u16string(WideView(appState.installDirW)), std::u16string(u"_") + kUpdaterFile, &pending))
+    return false;
+  if (appState.updaterPath[0] && GetFileAttributesW(WideChars(pending)) != INVALID_FILE_ATTRIBUTES)
+    MoveFileExW(WideChars(pending), appState.updaterPath, MOVEFILE_REPLACE_EXISTING);
   return true;
 }
 
 bool RegisterControlClass(HINSTANCE instance) {
-  WNDCLASSEXA wc{};
+  static const WideText name = GbkToWide(kControlClass);
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = ControlWindowProc;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconApp));
-  wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(kIconApp));
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconApp));
+  wc.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(kIconApp));
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kControlClass;
-  return RegisterClassExA(&wc) != 0;
+  wc.lpszClassName = name.c_str();
+  return RegisterClassExW(&wc) != 0;
 }
 
 }  // namespace
@@ -114,23 +117,30 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   SkinInit(instance);
   LogSetup();
   // Reported once the log is open, like the Run entry that does not fit.
+  const std::string directory = WideToLogText(WideView(appState.installDirW)), updater = WideToLogText(kUpdaterFile);
   if (!updaterFits)
-    MsgBox(0x10001, "DIRS: updater path too long, not used: %s%s", appState.installDir, kUpdaterFile);
+    MsgBox(0x10001, "DIRS: updater path too long, not used: %s%s", directory.c_str(), updater.c_str());
   else if (!pendingFits)
-    MsgBox(0x10001, "DIRS: pending updater path too long, not moved: %s_%s", appState.installDir, kUpdaterFile);
+    MsgBox(0x10001, "DIRS: pending updater path too long, not moved: %s_%s", directory.c_str(), updater.c_str());
+  // Files and programs are named wide and work in any directory; what is
+  // built as GBK (the autorun entry, the log-on task) needs its GBK form.
+  if (!appState.installDir[0])
+    MsgBox(0x10001, "DIRS: code page 936 cannot hold the installation directory %s; autorun cannot be set up",
+           directory.c_str());
   appState.layout = CreateLayoutRecord(appState.layout);
 
   if (!RegisterControlClass(instance))
     MsgBox(0x12020, "WINDOW: Registe the class of the window failed(code=%d).", static_cast<int>(GetLastError()));
-  HWND control = CreateWindowExA(0, kControlClass, kControlTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 230, 200, nullptr, nullptr, instance, nullptr);
+  HWND control = CreateWindowExW(0, GbkToWide(kControlClass).c_str(), GbkToWide(kControlTitle).c_str(),
+                                 WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 230, 200, nullptr, nullptr,
+                                 instance, nullptr);
   if (!control && !ControlWindowEndedEarly())
     MsgBox(0x12020, "WINDOW: couldn't create the main window(code=%d).", static_cast<int>(GetLastError()));
 
   MSG msg{};
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   // A thread the exit stopped waiting for may still paint with the picture
   // store, which the runtime's exit would destroy under it: end the process

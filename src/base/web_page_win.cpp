@@ -10,6 +10,7 @@
 
 #include "base/bounded_call_win.h"
 #include "base/com_win.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 
 namespace {
@@ -80,7 +81,7 @@ void OpenPage(const std::string& address) {
     return;
   }
   const INT_PTR r = reinterpret_cast<INT_PTR>(
-      ShellExecuteA(nullptr, "open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+      ShellExecuteW(nullptr, L"open", GbkToWide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   MsgBox(0x10004, "WINDOW: page opened through ShellExecute (%d; desktop shell 0x%08lX)", static_cast<int>(r),
          static_cast<unsigned long>(hr));
 }

@@ -97,6 +97,8 @@ struct TaskJob : BoundedJob {
 };
 
 int RunTaskJob(bool enable, const char* installDir, DWORD waitMs) {
+  // Without its GBK form (start-up has said why) the task would start a program of no directory.
+  if (enable && (!installDir || !*installDir)) return 0;
   auto* job = new TaskJob;
   job->enable = enable;
   job->installDir = installDir ? installDir : "";
