@@ -2,7 +2,11 @@
 // code and tests can use them without <windows.h>.
 #pragma once
 
+// Text labels of the edits and the service list: never drawn (their pictures
+// are painted on the dialog), they give the accessibility layer their names.
+constexpr int IDC_USER_LABEL = 1620;
 constexpr int IDC_USER = 1601;
+constexpr int IDC_PASSWORD_LABEL = 1621;
 constexpr int IDC_PASSWORD = 1602;
 constexpr int IDC_SAVE_LOGIN_LABEL = 1622;
 constexpr int IDC_SAVE_PASSWORD_LABEL = 1623;
@@ -20,6 +24,7 @@ constexpr int IDC_AUTORUN = 1605;
 constexpr int IDC_AUTO_LOGIN = 1606;
 constexpr int IDC_IMPORTANT_ONLY = 1607;
 constexpr int IDC_WRITE_LOG = 1608;
+constexpr int IDC_SERVICE_LABEL = 1653;
 constexpr int IDC_SERVICE = 1652;
 constexpr int IDC_CONNECT = 1610;
 constexpr int IDC_DISCONNECT = 1611;

@@ -11,13 +11,13 @@ constexpr int kIdle = 1, kConnecting = 2, kConnected = 3, kDisconnecting = 4;
 constexpr int kSwitchedPictures[] = {1119, 1134, 1102, 1103, 1132, 1137, 1139, 1138, 1140, 1128, 1135, 1136,
                                      1129, 1133, 1120, 1121, 1122, 1123, 1125, 1126, 1110, 1111, 1112, 1113};
 
-constexpr int kAllControls[] = {IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN_LABEL, IDC_SAVE_PASSWORD_LABEL,
-                                IDC_ABOUT_PANEL, IDC_STATUS_PANEL, IDC_ADDRESS, IDC_CONN_TIME, IDC_RECV_DATA,
-                                IDC_SENT_DATA, IDC_RECV_RATE, IDC_SENT_RATE, IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD,
-                                IDC_AUTORUN, IDC_AUTO_LOGIN, IDC_IMPORTANT_ONLY, IDC_WRITE_LOG, IDC_SERVICE,
-                                IDC_CONNECT, IDC_DISCONNECT, IDC_CANCEL, IDC_PROGRESS, IDC_AUTORUN_LABEL,
-                                IDC_AUTO_LOGIN_LABEL, IDC_IMPORTANT_ONLY_LABEL, IDC_WRITE_LOG_LABEL, IDC_EXPIRY,
-                                IDC_REGISTER, IDC_SUPPORT};
+constexpr int kAllControls[] = {IDC_USER_LABEL, IDC_USER, IDC_PASSWORD_LABEL, IDC_PASSWORD, IDC_SAVE_LOGIN_LABEL,
+                                IDC_SAVE_PASSWORD_LABEL, IDC_ABOUT_PANEL, IDC_STATUS_PANEL, IDC_ADDRESS, IDC_CONN_TIME,
+                                IDC_RECV_DATA, IDC_SENT_DATA, IDC_RECV_RATE, IDC_SENT_RATE, IDC_SAVE_LOGIN,
+                                IDC_SAVE_PASSWORD, IDC_AUTORUN, IDC_AUTO_LOGIN, IDC_IMPORTANT_ONLY, IDC_WRITE_LOG,
+                                IDC_SERVICE_LABEL, IDC_SERVICE, IDC_CONNECT, IDC_DISCONNECT, IDC_CANCEL, IDC_PROGRESS,
+                                IDC_AUTORUN_LABEL, IDC_AUTO_LOGIN_LABEL, IDC_IMPORTANT_ONLY_LABEL, IDC_WRITE_LOG_LABEL,
+                                IDC_EXPIRY, IDC_REGISTER, IDC_SUPPORT};
 
 // The login controls every view starts from disabled; the idle login form enables them.
 constexpr int kLoginInputs[] = {IDC_SERVICE, IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD};
@@ -85,6 +85,8 @@ void MainView(Builder& b, int32_t r, uint32_t s, int serviceIndex, bool remember
     for (int id : {IDC_SERVICE, IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD, IDC_SAVE_LOGIN_LABEL,
                    IDC_SAVE_PASSWORD_LABEL, IDC_REGISTER, IDC_SUPPORT})
       b.Show(id);
+    // The text labels come and go with what they name.
+    for (int id : {IDC_SERVICE_LABEL, IDC_USER_LABEL, IDC_PASSWORD_LABEL}) b.Show(id);
   }
   if (r != kConnected) {
     for (int id : {IDC_SERVICE, IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN}) b.SetEnabled(id, r == kIdle);
@@ -143,4 +145,9 @@ SurfaceAction SurfaceActionAt(const LayoutRecord& l, int x, int y, int32_t r) {
   if (In(l.linkTopUp, x, y)) return SurfaceAction::OpenTopUp;
   if (In(l.linkRegister, x, y)) return SurfaceAction::OpenRegister;
   return SurfaceAction::None;
+}
+
+KeyAction KeyActionFor(DialogKey key, int view, int32_t r) {
+  if (key == DialogKey::Escape) return KeyAction::HideWindow;
+  return view == VIEW_MAIN && r == kIdle ? KeyAction::Connect : KeyAction::None;
 }

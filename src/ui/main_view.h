@@ -50,3 +50,11 @@ SliderStep NextSliderPosition(int x, bool forward, const LayoutRecord& layout);
 // the window's top-left corner.
 enum class SurfaceAction { None, HideWindow, ShowMain, ShowSettings, ShowAbout, OpenTopUp, OpenRegister };
 SurfaceAction SurfaceActionAt(const LayoutRecord& layout, int x, int y, int32_t runState);
+
+// The two keys the dialog manager turns into commands (IDOK, IDCANCEL), and
+// what each does in a view and connection state: Enter submits the idle login
+// form as the connect button does; Escape hides the window as the close mark
+// does, in every state, as Alt+F4 does. Neither ever ends the program.
+enum class DialogKey { Enter, Escape };
+enum class KeyAction { None, Connect, HideWindow };
+KeyAction KeyActionFor(DialogKey key, int view, int32_t runState);

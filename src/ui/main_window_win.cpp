@@ -16,6 +16,8 @@
 #include "coreapi/core_records.h"
 #include "net/net_watch_win.h"
 #include "settings/settings_store_win.h"
+#include "ui/access_win.h"
+#include "ui/control_names.h"
 #include "ui/display_scale.h"
 #include "ui/dpi_win.h"
 #include "ui/layout_win.h"
@@ -51,6 +53,8 @@ std::atomic<bool> closing{false};
 int progressForward = 1;
 // ShowView's own ShowWindow sends WM_SHOWWINDOW back; that one must not lay out again.
 bool inShowView = false;
+// The view last laid out, which decides what Enter does.
+int currentView = VIEW_MAIN;
 
 // The display scale, main window thread only. The record in AppState stays in
 // 96-DPI pixels; the window works with this copy scaled to its monitor.
@@ -135,6 +139,7 @@ void ShowView(int view) {
   CoreQueryRecord query{};
   if (ViewNeedsStatus(view, state)) Zephal_Get_QueryData(&query);
   ApplyFace(hwnd, ViewFaceFor(view, state, query.status, appState.serviceIndex, appState.rememberUser != 0));
+  currentView = view;
   // Logged once laid out, so whoever reads the log sees the view in place.
   MsgBox(0x10004, "VIEW: view %d for state %d", view, static_cast<int>(state));
 
@@ -142,10 +147,12 @@ void ShowView(int view) {
   inShowView = true;
   ShowWindow(hwnd, SW_SHOW);
   inShowView = false;
-  if (boxOpen)
+  if (boxOpen) {
     RaiseReportBox();
-  else
+  } else {
     SetForegroundWindow(hwnd);
+    KeepKeyboardFocus(hwnd);
+  }
 }
 
 void OpenUrlResource(UINT id) {
@@ -196,6 +203,7 @@ void OnPaint(HWND hwnd) {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(hwnd, &ps);
   SkinPaint(hwnd, dc);
+  PaintFocusRing(hwnd, dc);
   EndPaint(hwnd, &ps);
 }
 
@@ -333,22 +341,19 @@ bool LabelActs(int label) {
   }
 }
 
-int CheckBoxOfLabel(int label) {
-  switch (label) {
-    case IDC_SAVE_LOGIN_LABEL: return IDC_SAVE_LOGIN;
-    case IDC_SAVE_PASSWORD_LABEL: return IDC_SAVE_PASSWORD;
-    case IDC_AUTORUN_LABEL: return IDC_AUTORUN;
-    case IDC_AUTO_LOGIN_LABEL: return IDC_AUTO_LOGIN;
-    case IDC_IMPORTANT_ONLY_LABEL: return IDC_IMPORTANT_ONLY;
-    case IDC_WRITE_LOG_LABEL: return IDC_WRITE_LOG;
-    default: return 0;
-  }
-}
-
 void OnConnect() {
   if (appState.runState != RUN_IDLE) return;
   SaveSettings(&appState);
   StartConnection(appState);
+}
+
+// Enter and Escape, which the dialog manager turns into IDOK and IDCANCEL.
+void OnDialogKey(DialogKey key) {
+  switch (KeyActionFor(key, currentView, appState.runState)) {
+    case KeyAction::Connect: OnConnect(); break;
+    case KeyAction::HideWindow: HideWindow(); break;
+    case KeyAction::None: break;
+  }
 }
 
 void OnCommand(HWND hwnd, WORD id, WORD code) {
@@ -360,7 +365,7 @@ void OnCommand(HWND hwnd, WORD id, WORD code) {
     return;
   }
   const int32_t state = appState.runState;
-  if (int box = CheckBoxOfLabel(id)) {
+  if (int box = OptionBoxOfLabel(id)) {
     // Every notification counts, so a double click clicks twice.
     if (LabelActs(id)) PostMessageA(GetDlgItem(hwnd, box), BM_CLICK, 0, 0);
     return;
@@ -408,8 +413,12 @@ void OnCommand(HWND hwnd, WORD id, WORD code) {
     case IDC_WRITE_LOG:
       if (code == BN_CLICKED) OnOptionClicked(hwnd, id);
       break;
+    case IDOK:
+    case IDCANCEL:
+      if (code == 0) OnDialogKey(id == IDOK ? DialogKey::Enter : DialogKey::Escape);
+      break;
     default:
-      break;  // IDOK and IDCANCEL from Enter and Escape do nothing
+      break;
   }
 }
 
@@ -433,6 +442,7 @@ void UseScale(HWND dialog, int dpi) {
     windowLaidOut = true;
   }
   SkinSetDpi(windowDpi);
+  SetFocusRingScale(windowDpi);
   HFONT font = dialogFont;
   HFONT made = nullptr;
   if (windowDpi != kBaseDpi || !dialogFont || !dialogFontFits) {
@@ -489,6 +499,8 @@ INT_PTR OnInitDialog(HWND dialog) {
   SetWindowIcons(appState.hInstance, dialog, windowDpi);
   LogScale(dialog);
   SkinSubclassControls(dialog);
+  NameControls(dialog);
+  SubclassOptionBoxes(dialog);
   FillServiceList(dialog);
   if (appState.autoLogin) StartNetWatch(OnNetworkChange, appState.redirectServer);
   return TRUE;
@@ -526,6 +538,11 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_SHOWWINDOW:
       OnShowWindow(wParam);
       return TRUE;
+    case WM_SETFOCUS:
+      return DialogTakesFocus();  // TRUE keeps the focus on the dialog itself
+    case WM_UPDATEUISTATE:
+      RefreshFocusRing(hwnd);  // focus cues shown or hidden
+      return FALSE;
     case WM_ACTIVATEAPP:
       if (boxOpen) RaiseReportBox();
       return FALSE;
@@ -601,6 +618,7 @@ DWORD WINAPI MainWindowThread(LPVOID) {
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     // A posted pointer is nobody's rectangle or size: only Windows sends these two.
     if (msg.message == WM_DPICHANGED || msg.message == WM_GETDPISCALEDSIZE) msg.lParam = 0;
+    NoteDialogKey(hwnd, msg);
     if (IsDialogMessageW(hwnd, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

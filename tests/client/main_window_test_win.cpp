@@ -8,6 +8,7 @@
 #include "probe_win.h"
 #include "settings/client_config.h"
 #include "ui/control_ids.h"
+#include "ui/control_names.h"
 
 namespace {
 
@@ -130,7 +131,8 @@ TEST_P(FaceTest, MatchesTheStateControlByControl) {
 }
 
 const std::set<int> kLoginForm = {IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN_LABEL, IDC_SAVE_PASSWORD_LABEL,
-                                  IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD, IDC_SERVICE, IDC_REGISTER, IDC_SUPPORT};
+                                  IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD, IDC_SERVICE, IDC_REGISTER, IDC_SUPPORT,
+                                  IDC_USER_LABEL, IDC_PASSWORD_LABEL, IDC_SERVICE_LABEL};
 const std::set<int> kStatus = {IDC_ADDRESS, IDC_CONN_TIME, IDC_RECV_DATA, IDC_SENT_DATA, IDC_RECV_RATE,
                                IDC_SENT_RATE, IDC_EXPIRY, IDC_SUPPORT};
 
@@ -341,20 +343,96 @@ TEST_F(MainWindowTest, AutorunOnWithoutTaskGetsItAtTheStart) {
   DeleteFileA(task.c_str());
 }
 
-TEST_F(MainWindowTest, CloseEscapeAndEnterNeverEndTheProgram) {
-  HWND main = Start();
+// The control of the client's main window thread that has the keyboard focus, or 0.
+int FocusedId(HWND main) {
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &gui) || !gui.hwndFocus) return 0;
+  return GetDlgCtrlID(gui.hwndFocus);
+}
+
+// A user who logs in with the keyboard alone: the name, Tab, the password,
+// Enter. Escape and Alt+F4 only hide the window; Enter while connected starts
+// nothing. xdotool runs on its own, so each step waits for its effect.
+TEST_F(MainWindowTest, KeyboardLogsInAndEscapeOnlyHides) {
+  HWND main = Start("connect-delay 2500\n");
   ASSERT_NE(main, nullptr);
-  ASSERT_TRUE(ClickControl(main, IDC_USER));
-  ASSERT_TRUE(desktop::XDoTool("key Escape Return"));
-  Sleep(500);
-  EXPECT_TRUE(IsWindowVisible(main));
+  HWND user = GetDlgItem(main, IDC_USER);
+  HWND password = GetDlgItem(main, IDC_PASSWORD);
+  ASSERT_TRUE(ClickControl(main, IDC_USER));  // the window takes the X keyboard
+  ASSERT_TRUE(WaitFor([&] { return FocusedId(main) == IDC_USER; }, 3000));
+  ASSERT_TRUE(desktop::XDoTool("type alice"));
+  ASSERT_TRUE(WaitFor([&] { return probe::WindowText(user) == "alice"; }, 5000)) << probe::WindowText(user);
+  ASSERT_TRUE(desktop::XDoTool("key Tab"));
+  ASSERT_TRUE(WaitFor([&] { return FocusedId(main) == IDC_PASSWORD; }, 3000));
+  ASSERT_TRUE(desktop::XDoTool("type s3cret"));
+  ASSERT_TRUE(WaitFor([&] { return probe::WindowText(password) == "s3cret"; }, 5000)) << probe::WindowText(password);
+
+  // The check box, then the service list (remember password is off, so skipped).
+  ASSERT_TRUE(desktop::XDoTool("key Tab"));
+  EXPECT_TRUE(WaitFor([&] { return FocusedId(main) == IDC_SAVE_LOGIN; }, 3000)) << FocusedId(main);
+  ASSERT_TRUE(desktop::XDoTool("key Tab"));
+  EXPECT_TRUE(WaitFor([&] { return FocusedId(main) == IDC_SERVICE; }, 3000)) << FocusedId(main);
+
+  ASSERT_TRUE(desktop::XDoTool("key Escape"));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 3000));
+  Sleep(300);
+  EXPECT_TRUE(Alive());
+  EXPECT_EQ(CallLog().find("Zephal_Start"), std::string::npos);
+
+  // Shown again (a second instance's request), Enter submits what was typed.
+  const HWND control = FindWindowA("Zephal_Acc", nullptr);
+  PostMessageA(control, WM_USER + 100, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 3000));
+  ASSERT_TRUE(desktop::XDoTool("key Return"));
+  ASSERT_TRUE(WaitCallLog("Zephal_Start"));
+  const auto record = RecordBytes(CallLog(), "Zephal_Start");
+  ASSERT_EQ(record.size(), 180u);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "KA.alice");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data() + 41)), "s3cret");
+
+  // Escape while connecting hides too; connected meanwhile, the window is not
+  // set to hide by itself, so what hides it next is the key.
+  ASSERT_TRUE(WaitLog("VIEW: view 1901 for state 2"));
+  ASSERT_TRUE(desktop::XDoTool("key Escape"));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 3000));
+  ASSERT_TRUE(WaitLog("CORE: status 3"));
+  PostMessageA(control, WM_USER + 100, 0, 0);
+  ASSERT_TRUE(WaitLog("VIEW: view 1901 for state 3"));
+  ASSERT_TRUE(desktop::XDoTool("key Return"));
+  Sleep(1000);
+  EXPECT_EQ(Count(CallLog(), "Zephal_Start record="), 1u) << "Enter while connected starts nothing";
+  ASSERT_TRUE(desktop::XDoTool("key Escape"));
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 3000)) << "the keys reach the window";
+
+  PostMessageA(control, WM_USER + 100, 0, 0);
+  ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 3000));
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 3000));
   Sleep(500);
   EXPECT_TRUE(Alive());
-  // A second instance's request brings it back.
-  PostMessageA(FindWindowA("Zephal_Acc", nullptr), WM_USER + 100, 0, 0);
-  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(main) != FALSE; }, 3000));
+  EXPECT_EQ(Count(CallLog(), "Zephal_Stop"), 0u) << "hiding leaves the connection alone";
+}
+
+// What a screen reader is given: each control's name as its window text, the
+// edits and the service list named by the text label just before them.
+TEST_F(MainWindowTest, ControlsCarryTheirNames) {
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  for (const ControlName& n : ControlNames()) {
+    HWND control = GetDlgItem(main, n.id);
+    ASSERT_NE(control, nullptr) << n.id;
+    EXPECT_EQ(probe::WindowText(control), n.name) << n.id;
+  }
+  for (const auto& [label, named] : {std::pair{IDC_USER_LABEL, IDC_USER}, std::pair{IDC_PASSWORD_LABEL, IDC_PASSWORD},
+                                     std::pair{IDC_SERVICE_LABEL, IDC_SERVICE}}) {
+    HWND control = GetDlgItem(main, named);
+    EXPECT_EQ(GetWindow(control, GW_HWNDPREV), GetDlgItem(main, label)) << named;
+    EXPECT_EQ(probe::WindowClass(GetDlgItem(main, label)), "Static") << label;
+    const RECT r = Rect(GetDlgItem(main, label));
+    EXPECT_TRUE(IsRectEmpty(&r)) << label << ": a label without size draws nothing";
+  }
+  EXPECT_TRUE(GetWindowLongA(GetDlgItem(main, IDC_SERVICE), GWL_STYLE) & WS_TABSTOP);
 }
 
 TEST_F(MainWindowTest, HidesFiveSecondsAfterConnectingUnlessClicked) {

@@ -169,6 +169,33 @@ TEST_F(DisplayScaleTest, WholeWindowAtTheSessionScale) {
     EXPECT_GE(bottom * 10, (box.right - box.left + 1) * 6) << "no bottom frame line";
   }
 
+  // From the keyboard, a check box's focus shows as a ring just around its
+  // picture label at this scale; the picture itself is left as it was.
+  const RECT label = WindowRect(GetDlgItem(main, IDC_SAVE_LOGIN_LABEL));
+  const int margin = ScaleCoordinate(2, dpi_);
+  RECT ring = label;
+  InflateRect(&ring, margin, margin);
+  const int ringWidth = ring.right - ring.left, ringHeight = ring.bottom - ring.top;
+  const Pixels unfocused = Pixels::FromScreen(ring.left, ring.top, ringWidth, ringHeight);
+  const RECT edit = WindowRect(GetDlgItem(main, IDC_USER));
+  ASSERT_TRUE(desktop::ClickAt((edit.left + edit.right) / 2, (edit.top + edit.bottom) / 2));
+  ASSERT_TRUE(desktop::XDoTool("key Tab Tab"));  // the password, then the box
+  const RECT inside{margin, margin, ringWidth - margin, ringHeight - margin};
+  int around = 0, over = 0;
+  WaitFor([&] {
+    const Pixels now = Pixels::FromScreen(ring.left, ring.top, ringWidth, ringHeight);
+    over = now.Differing(unfocused, inside, 0);
+    around = now.Differing(unfocused, RECT{0, 0, ringWidth, ringHeight}, 0) - over;
+    return around * 4 >= (ringWidth + ringHeight) * 3;  // dotted: about every other pixel of the frame
+  }, 3000);
+  EXPECT_GE(around * 4, (ringWidth + ringHeight) * 3) << "no ring around the label";
+  EXPECT_EQ(over, 0) << "the ring covers the picture";
+  ASSERT_TRUE(desktop::XDoTool("key Tab"));  // on to the service list: the ring goes with the focus
+  EXPECT_TRUE(WaitFor([&] {
+    return Pixels::FromScreen(ring.left, ring.top, ringWidth, ringHeight)
+               .Differing(unfocused, RECT{0, 0, ringWidth, ringHeight}, 0) == 0;
+  }, 3000));
+
   // Real clicks at the scaled places of the toolbar icons and marks act as at 100 %.
   auto opened = [&] { const std::string l = Log(); return l.find("WINDOW: open ") != l.rfind("WINDOW: open "); };
   ASSERT_TRUE(ClickZone(main, base_.tabSettings));

@@ -27,29 +27,55 @@ namespace {
 int Left() { return GetSystemMetrics(SM_CXSCREEN) - kMainWindowWidth - 10; }
 int Top() { return GetSystemMetrics(SM_CYSCREEN) - kMainWindowHeight - 10; }
 
-// Live GDI objects of this process: Wine keeps a handle table per process,
-// reachable from the PEB as on Windows. -1 when there is none.
-int LiveGdiObjects() {
-#pragma pack(push, 1)
-  struct Entry {
-    uint64_t object;
-    uint32_t owner;
-    uint16_t unique;
-    uint8_t type;
-    uint8_t flags;
-    uint64_t user;
+// The process's GDI handle table, as the PEB points to it (at its place for the
+// pointer size). Wine's 32-bit processes in a 64-bit prefix have it in the
+// 64-bit PEB only, reached through the 64-bit TEB, whose address Wine keeps in
+// the 32-bit TEB's GdiBatchCount. Null when there is none.
+const uint8_t* GdiHandleTable() {
+  using GetBlock = void*(WINAPI*)();
+  const auto ntdll = [](const char* name) {
+    return reinterpret_cast<GetBlock>(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), name)));
   };
-#pragma pack(pop)
-  static_assert(sizeof(Entry) == 24, "handle table entry");
-  using GetPeb = void*(WINAPI*)();
-  const auto getPeb = reinterpret_cast<GetPeb>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetCurrentPeb")));
-  if (!getPeb) return -1;
-  const auto* peb = static_cast<const uint8_t*>(getPeb());
-  const auto* table = *reinterpret_cast<const Entry* const*>(peb + 0xF8);
+  const GetBlock getPeb = ntdll("RtlGetCurrentPeb");
+  if (!getPeb) return nullptr;
+  constexpr size_t kTableInPeb = sizeof(void*) == 8 ? 0xF8 : 0x94;
+  const auto* table = *reinterpret_cast<const uint8_t* const*>(static_cast<const uint8_t*>(getPeb()) + kTableInPeb);
+#ifndef _WIN64
+  const GetBlock getTeb = ntdll("NtCurrentTeb");
+  const auto* teb = getTeb ? static_cast<const uint8_t*>(getTeb()) : nullptr;
+  const uint32_t teb64 = table || !teb ? 0 : *reinterpret_cast<const uint32_t*>(teb + 0xF70);
+  const uint64_t peb64 = teb64 ? *reinterpret_cast<const uint64_t*>(uintptr_t{teb64} + 0x60) : 0;
+  const uint64_t table64 = peb64 && peb64 <= UINT32_MAX ? *reinterpret_cast<const uint64_t*>(uintptr_t(peb64) + 0xF8) : 0;
+  if (table64 && table64 <= UINT32_MAX) table = reinterpret_cast<const uint8_t*>(uintptr_t(table64));
+#endif
+  return table;
+}
+
+// Live GDI objects of this process. An entry is 16 bytes in a 32-bit process on
+// Windows and 24 otherwise (Wine keeps 24 in both); the layout is the one in
+// which a brush made for the purpose shows up live and is gone once deleted.
+// -1 when no table is found.
+int LiveGdiObjects() {
+  constexpr int kEntries = 0x10000;
+  struct Layout {
+    size_t entry;  // bytes per entry
+    size_t type;   // offset of the type byte: after the object pointer, owner and unique words
+  };
+  static constexpr Layout kLayouts[] = {{24, 14}, {16, 10}};
+  const uint8_t* table = GdiHandleTable();
   if (!table) return -1;
+  static const Layout* layout = [table]() -> const Layout* {
+    HBRUSH probe = CreateSolidBrush(RGB(1, 2, 3));
+    const size_t index = reinterpret_cast<uintptr_t>(probe) & (kEntries - 1);
+    const Layout* found = nullptr;
+    for (const Layout& l : kLayouts)
+      if (!found && table[index * l.entry + l.type] != 0) found = &l;
+    DeleteObject(probe);
+    return found && table[index * found->entry + found->type] == 0 ? found : nullptr;
+  }();
+  if (!layout) return -1;
   int live = 0;
-  for (int i = 0; i < 0x10000; ++i) live += table[i].type != 0;
+  for (int i = 0; i < kEntries; ++i) live += table[i * layout->entry + layout->type] != 0;
   return live;
 }
 
@@ -189,7 +215,7 @@ TEST_F(StatusPaintTest, AGoneSiblingLeavesTheOthersDrawn) {
 }
 
 TEST_F(StatusPaintTest, NoFontOrDcOutlivesAPaintOnAnyPath) {
-  ASSERT_GE(LiveGdiObjects(), 0) << "no GDI handle table to count";
+  ASSERT_GE(LiveGdiObjects(), 0) << "no GDI handle table found through the PEB (" << sizeof(void*) * 8 << "-bit)";
   Connect();
   ShowWindow(about_, SW_SHOW);
   HWND gone = AddStatic(IDC_CONN_TIME, appState.layout->timeValue);

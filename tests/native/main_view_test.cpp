@@ -58,6 +58,8 @@ TEST(MainView, FollowsTheConnectionState) {
     EXPECT_EQ(Shown(f, IDC_STATUS_PANEL), c.status);
     EXPECT_EQ(f.statusRefresh, c.status);
     EXPECT_EQ(Shown(f, IDC_USER), c.loginForm);
+    for (int label : {IDC_USER_LABEL, IDC_PASSWORD_LABEL, IDC_SERVICE_LABEL})
+      EXPECT_EQ(Shown(f, label), c.loginForm) << "a name comes and goes with its control";
     EXPECT_EQ(PictureShown(f, 1134), c.loginForm);
     EXPECT_EQ(Shown(f, IDC_EXPIRY), !c.loginForm);
     EXPECT_EQ(PictureShown(f, 1120), !c.loginForm);
@@ -167,6 +169,31 @@ TEST(MainView, PaintedAreasActByState) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(SurfaceActionAt(l, c.x, c.y, c.state), c.action) << c.x << "," << c.y << " state " << c.state;
+}
+
+// Enter and Escape in every view and state (5 stands for any other value).
+TEST(MainView, DialogKeysActByViewAndState) {
+  using A = KeyAction;
+  struct Case {
+    int view, state;
+    A enter, escape;
+  };
+  const Case cases[] = {
+      {VIEW_MAIN, 1, A::Connect, A::HideWindow},  // the idle login form submits
+      {VIEW_MAIN, 2, A::None, A::HideWindow},
+      {VIEW_MAIN, 3, A::None, A::HideWindow},  // connected: Enter starts nothing
+      {VIEW_MAIN, 4, A::None, A::HideWindow},
+      {VIEW_MAIN, 5, A::None, A::HideWindow},
+      {VIEW_SETTINGS, 1, A::None, A::HideWindow},
+      {VIEW_ABOUT, 1, A::None, A::HideWindow},
+      {VIEW_ABOUT, 3, A::None, A::HideWindow},
+      {1999, 1, A::None, A::HideWindow},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "view " << c.view << " state " << c.state);
+    EXPECT_EQ(KeyActionFor(DialogKey::Enter, c.view, c.state), c.enter);
+    EXPECT_EQ(KeyActionFor(DialogKey::Escape, c.view, c.state), c.escape);
+  }
 }
 
 }  // namespace
