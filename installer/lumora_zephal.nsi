@@ -30,6 +30,13 @@ Unicode true
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Lumora Zephal"
 !define CLIENT "lumora_zephal.exe"
 !define CERT_SIZE 126
+; The client runs elevated, at log-on without a prompt: what it loads, starts
+; and keeps must be out of other users' reach. The installation directory:
+; owner Administrators, nothing inherited, Administrators and SYSTEM full
+; control, Users read and execute (FILE_GENERIC_READ | FILE_GENERIC_EXECUTE).
+!define INSTDIR_SDDL "O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;0x1200a9;;;BU)"
+; The settings key holds the remembered password: Administrators and SYSTEM alone.
+!define KEY_SDDL "D:P(A;OICI;KA;;;BA)(A;OICI;KA;;;SY)"
 
 !if "${KIND}" == "demo"
   !define SETUP_NAME "${PRODUCT} (demo)"
@@ -141,11 +148,70 @@ Function WriteCertUnlessPresent
   WriteRegBin HKLM "${SETTINGS_KEY}" "cert" "${DEFAULT_CERT}"
 FunctionEnd
 
+; Gives $INSTDIR the protected DACL and owner of INSTDIR_SDDL, whether it was
+; made just now or existed (also one given with /D=). $R9 = 0 on success.
+Function ProtectInstallDir
+  StrCpy $R9 1
+  StrCpy $R8 "${INSTDIR_SDDL}"
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w R8, i 1, *p .R7, p 0) i .R6'
+  ${If} $R6 == 0
+    Return
+  ${EndIf}
+  System::Call 'advapi32::GetSecurityDescriptorOwner(p R7, *p .R5, *i .R4) i'
+  System::Call 'advapi32::GetSecurityDescriptorDacl(p R7, *i .R4, *p .R3, *i .R4) i'
+  ; SE_FILE_OBJECT; OWNER | DACL | PROTECTED_DACL_SECURITY_INFORMATION.
+  System::Call 'advapi32::SetNamedSecurityInfoW(w "$INSTDIR", i 1, i 0x80000005, p R5, p 0, p R3, p 0) i .R9'
+  System::Call 'kernel32::LocalFree(p R7)'
+FunctionEnd
+
+; Gives the settings key the DACL of KEY_SDDL (its registry view is this
+; program's, the client's). Sets the error flag when it fails.
+Function ProtectSettingsKey
+  StrCpy $R8 "${KEY_SDDL}"
+  ; HKEY_LOCAL_MACHINE; WRITE_DAC.
+  System::Call 'advapi32::RegOpenKeyExW(p -2147483646, w "${SETTINGS_KEY}", i 0, i 0x40000, *p .R7) i .R6'
+  ${If} $R6 != 0
+    SetErrors
+    Return
+  ${EndIf}
+  System::Call 'advapi32::ConvertStringSecurityDescriptorToSecurityDescriptorW(w R8, i 1, *p .R5, p 0) i .R4'
+  ${If} $R4 == 0
+    SetErrors
+  ${Else}
+    ; DACL | PROTECTED_DACL_SECURITY_INFORMATION.
+    System::Call 'advapi32::RegSetKeySecurity(p R7, i 0x80000004, p R5) i .R6'
+    System::Call 'kernel32::LocalFree(p R5)'
+    ${If} $R6 != 0
+      SetErrors
+    ${EndIf}
+  ${EndIf}
+  System::Call 'advapi32::RegCloseKey(p R7)'
+FunctionEnd
+
 Section "${PRODUCT}" SecMain
   SectionIn RO
   Call CloseRunning
 
+  ; Protected before anything goes in. Where that cannot be done (a drive
+  ; without permissions, FAT) the client would run elevated from a folder
+  ; anyone may change: no installation, and no empty folder left behind.
+  CreateDirectory "$INSTDIR"
+  Call ProtectInstallDir
+  ${If} $R9 != 0
+    RMDir "$INSTDIR"
+    MessageBox MB_OK|MB_ICONSTOP "无法设置安装目录 $INSTDIR 的访问权限，请选择 NTFS 磁盘上的目录。" /SD IDOK
+    SetErrorLevel 5
+    Abort "无法设置安装目录的访问权限。"
+  ${EndIf}
   SetOutPath "$INSTDIR"
+  ; Written afresh, so each takes the folder's permissions: an existing file
+  ; keeps its own DACL and owner when it is only overwritten. A pending
+  ; updater from before would replace the one installed now.
+  Delete "$INSTDIR\${CLIENT}"
+  Delete "$INSTDIR\Zephal_Core.dll"
+  Delete "$INSTDIR\updater.exe"
+  Delete "$INSTDIR\_updater.exe"
+  Delete "$INSTDIR\uninstall.exe"
   File "${BINDIR}/${CLIENT}"
   File "${BINDIR}/Zephal_Core.dll"
   File "${BINDIR}/updater.exe"
@@ -162,6 +228,7 @@ Section "${PRODUCT}" SecMain
   ClearErrors
   WriteRegStr HKLM "${SETTINGS_KEY}" "" "$0"
   Call WriteCertUnlessPresent
+  Call ProtectSettingsKey
   ${If} ${Errors}
     MessageBox MB_OK|MB_ICONSTOP "无法写入设置注册表项 HKLM\${SETTINGS_KEY}。" /SD IDOK
     SetErrorLevel 4
@@ -192,17 +259,19 @@ Section "Uninstall"
   nsExec::Exec '"$SYSDIR\schtasks.exe" /delete /tn ZephalAcc /f'
   Pop $0
 
-  ; Our programs and the files they write beside themselves. The directory goes
-  ; only when nothing else is left in it.
-  Delete "$INSTDIR\${CLIENT}"
-  Delete "$INSTDIR\Zephal_Core.dll"
-  Delete "$INSTDIR\updater.exe"
-  Delete "$INSTDIR\_updater.exe"
-  Delete "$INSTDIR\lumora_zephal.log"
-  Delete "$INSTDIR\updater.log"
-  Delete "$INSTDIR\core-calls.log"
-  Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
+  ; Our programs and the files they write beside themselves; one still in use
+  ; goes at the next restart. The directory goes only when nothing else is
+  ; left in it; what stays keeps the directory's protected DACL, which nothing
+  ; here changes.
+  Delete /REBOOTOK "$INSTDIR\${CLIENT}"
+  Delete /REBOOTOK "$INSTDIR\Zephal_Core.dll"
+  Delete /REBOOTOK "$INSTDIR\updater.exe"
+  Delete /REBOOTOK "$INSTDIR\_updater.exe"
+  Delete /REBOOTOK "$INSTDIR\lumora_zephal.log"
+  Delete /REBOOTOK "$INSTDIR\updater.log"
+  Delete /REBOOTOK "$INSTDIR\core-calls.log"
+  Delete /REBOOTOK "$INSTDIR\uninstall.exe"
+  RMDir /REBOOTOK "$INSTDIR"
 
   SetShellVarContext all
   Delete "$SMPROGRAMS\${PRODUCT}\${PRODUCT}.lnk"

@@ -109,6 +109,9 @@ constexpr CodeText kReportTexts[] = {
     {0x152003, 0x152003,
      "您的付费服务已经过期，现在是免费用户\n"
      "免费用户支持加速的游戏数量有限，具体请查询游戏支持列表"},
+    {0x162001, 0x162001,
+     "Lumora Zephal 已经在这台电脑上为另一个用户运行。\n"
+     "一台电脑同时只能运行一个 Lumora Zephal，请该用户先退出它后再启动。"},
 };
 
 constexpr size_t kFallbackSize = 128;

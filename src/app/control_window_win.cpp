@@ -61,7 +61,9 @@ LRESULT OnCreate(HWND hwnd) {
     if (result != 0) OnCoreStatus(static_cast<int32_t>(result));
     ReportVersion();
     StoreLibraryVersion(Zephal_GetDllVersion());
-    if (appState.autoRun) RenewLogonTask(appState.installDir);
+    // An installation switched on before the task was the machine's (or by a
+    // version that knew none) gets it now; the same task whoever starts.
+    if (appState.autoRun) RequestLogonTask(true, appState.installDir, hwnd);
     return 0;
   }
   ReportVersion();
@@ -72,7 +74,7 @@ LRESULT OnCreate(HWND hwnd) {
 }
 
 void OnDestroy() {
-  ReleaseCoreBounded();
+  ReleaseCoreAtDestroy();
   TrayRemove();
   PostQuitMessage(endedEarly ? 1 : 0);
 }
@@ -115,12 +117,14 @@ const char* SessionEndReason(LPARAM reason) {
 // it closes properly once the end is certain (WM_ENDSESSION).
 LRESULT OnQueryEndSession(LPARAM reason) {
   MsgBox(0x10004, "WINDOW: the session may end (%s); agreed", SessionEndReason(reason));
+  SessionMayEnd();
   return TRUE;
 }
 
 void OnEndSession(WPARAM ending, LPARAM reason) {
   if (!ending) {
     MsgBox(0x10004, "WINDOW: the session goes on");
+    SessionGoesOn();
     return;
   }
   // Once this returns Windows may end the process: everything happens now.
@@ -170,6 +174,9 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
       return 0;
     case WMU_HAND_OVER_EXIT:
       OnHandOverExit();
+      return 0;
+    case WMU_TASK_DONE:
+      ReportLogonTaskDone(wParam, lParam);
       return 0;
     case WMU_TRAY:
       OnTrayMessage(hwnd, lParam);

@@ -18,12 +18,18 @@ void HandOverShutdown();
 void OnHandOverExit();
 // Presses the main window's connect button, from any thread (posted).
 void PressConnect();
-// Releases the core, waiting a bounded time for it.
-void ReleaseCoreBounded();
+// Releases the core once, waiting a bounded time for it (nothing when the
+// teardown has done so, or when a stop still runs).
+void ReleaseCoreAtDestroy();
 // True when the exit stopped waiting for a thread that may still run.
 bool ShutdownLeftThreads();
-// The session ends (log-off, restart): stops the connection and tears down
-// like Shutdown(1), telling Windows why it waits meanwhile.
+// Windows asks whether the session may end: while connected it is told why
+// the end will take a moment.
+void SessionMayEnd();
+// The session goes on after all: the reason is taken back.
+void SessionGoesOn();
+// The session ends (log-off, restart): saves, stops the connection and
+// releases the core within Windows' time, telling Windows why it waits.
 void ShutdownAtSessionEnd();
 // Logs the client, library and core versions.
 void ReportVersion();

@@ -1,5 +1,8 @@
+#include <windows.h>
+#include <aclapi.h>
 #include <fcntl.h>
 #include <io.h>
+#include <sddl.h>
 
 #include <cstdarg>
 #include <ctime>
@@ -48,33 +51,84 @@ void SetLogStream(FILE* stream) {
   logFile = stream;
 }
 
-void OpenLogFile(const wchar_t* path) {
-  SECURITY_DESCRIPTOR descriptor;
-  InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
-  SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE);  // every account may open the log
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+// A fresh file takes the permissions the folder passes on. The old log, or
+// whatever lies under its name (a link to another file, a file with a DACL of
+// someone else's choosing), is removed, never written through.
+HANDLE CreateFreshLog(const wchar_t* path, DWORD* error) {
+  if (!DeleteFileW(path) && (*error = GetLastError()) != ERROR_FILE_NOT_FOUND) return INVALID_HANDLE_VALUE;
+  HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) *error = GetLastError();
+  return file;
+}
 
-  // Writing is shared too: a handle of an ended instance that something still
-  // holds (under Wine, seen for many seconds after the exit) then cannot
-  // refuse the next instance its log. Only one instance runs, so nothing
-  // else writes. A delete still pending, or a reader that shares no writing,
-  // fails only briefly: the open is tried again for up to a second before
-  // the client logs without a file.
+// The entries the setup gives the installation folder: Administrators and
+// SYSTEM full control, Users read.
+constexpr char kLogDacl[] = "D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1200a9;;;BU)";
+
+// An old log that is still open elsewhere cannot be removed. It is taken
+// over only when it is a plain file (no second name, no link), its DACL set
+// to the folder's entries first, and emptied as a new log would be.
+HANDLE TakeOverHeldLog(const wchar_t* path, DWORD* error) {
+  HANDLE file = CreateFileW(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES | READ_CONTROL | WRITE_DAC,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return file;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  DWORD r = GetFileInformationByHandle(file, &info) ? ERROR_SUCCESS : GetLastError();
+  if (r == ERROR_SUCCESS && (info.nNumberOfLinks != 1 || (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)))
+    r = ERROR_ACCESS_DENIED;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (r == ERROR_SUCCESS &&
+      !ConvertStringSecurityDescriptorToSecurityDescriptorA(kLogDacl, SDDL_REVISION_1, &descriptor, nullptr))
+    r = GetLastError();
+  if (r == ERROR_SUCCESS) {
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    r = SetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                        nullptr, nullptr, dacl, nullptr);
+  }
+  if (descriptor) LocalFree(descriptor);
+  if (r == ERROR_SUCCESS && !SetEndOfFile(file)) r = GetLastError();
+  if (r == ERROR_SUCCESS) return file;
+  CloseHandle(file);
+  *error = r;
+  return INVALID_HANDLE_VALUE;
+}
+
+// The path is wide: the directory may hold what code page 936 cannot. The
+// lines stay GBK, the path in them too.
+void OpenLogFile(const wchar_t* path) {
+  const std::string shown = WideToLogText(WideView(path));
+  // The previous instance's handle may linger (under Wine, seen for many
+  // seconds after the exit), a delete may still be pending, a reader may
+  // share no writing: such a refusal is brief, so the open is tried again
+  // for up to a second before the client logs without a file.
   HANDLE file = INVALID_HANDLE_VALUE;
+  bool takenOver = false;
   for (int attempt = 0; attempt < kLogOpenTries; ++attempt) {
     if (attempt) Sleep(kLogOpenRetryMs);
-    file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &attributes, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD error = ERROR_SUCCESS;
+    file = CreateFreshLog(path, &error);
+    if (file == INVALID_HANDLE_VALUE && error == ERROR_SHARING_VIOLATION) {
+      file = TakeOverHeldLog(path, &error);
+      takenOver = file != INVALID_HANDLE_VALUE;
+    }
     if (file != INVALID_HANDLE_VALUE) break;
-    const DWORD error = GetLastError();
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION) break;
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION &&
+        error != ERROR_FILE_EXISTS)
+      break;
   }
   // Every failure logs to standard output as without a log, and is reported
   // only once a stream is set, so the warning reaches whoever captures it
   // instead of vanishing.
   if (file == INVALID_HANDLE_VALUE) {
     SetLogStream(stdout);
-    MsgBox(kLogWarning, "Warning: cannot open the log file: %s", WideToLogText(WideView(path)).c_str());
+    MsgBox(kLogWarning, "Warning: cannot open the log file: %s", shown.c_str());
     return;
   }
   const bool redirected = SetStdHandle(STD_OUTPUT_HANDLE, file) && SetStdHandle(STD_ERROR_HANDLE, file);
@@ -88,9 +142,12 @@ void OpenLogFile(const wchar_t* path) {
   FILE* stream = _fdopen(fd, "w");
   if (!stream) _close(fd);
   SetLogStream(stream ? stream : stdout);
-  if (!redirected)
-    MsgBox(kLogWarning, "Error: cannot redirect stdout/stderr to the log file: %s", WideToLogText(WideView(path)).c_str());
+  if (!redirected) MsgBox(kLogWarning, "Error: cannot redirect stdout/stderr to the log file: %s", shown.c_str());
   if (!stream) MsgBox(kLogWarning, "Error: log redirect failed due to _fdopen");
+  if (takenOver)
+    MsgBox(0x10004, "LOG: %s was still open elsewhere: taken over with the folder's DACL set on it", shown.c_str());
+  else
+    MsgBox(0x10004, "LOG: %s created afresh, with the DACL the folder passes on", shown.c_str());
 }
 
 // The owner of a report box: the control window when the box opens on its
@@ -151,7 +208,6 @@ void ReportDll(uint32_t code, const char* text) {
 
 void LogSetup() {
   if (appState.writeLog) {
-    // Wide: the directory may hold what code page 936 cannot; the lines stay GBK.
     const std::u16string path = std::u16string(WideView(appState.installDirW)) + u"lumora_zephal" + u"." + u"log";
     OpenLogFile(WideChars(path));
   } else {

@@ -7,7 +7,10 @@
 #include "app/command_line.h"
 #include "app/control_window_win.h"
 #include "app/install_path.h"
+#include "app/program_folder_win.h"
+#include "app/instance_win.h"
 #include "base/app_state.h"
+#include "base/bounded_wait_win.h"
 #include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "base/top_calls.h"
@@ -27,39 +30,8 @@ void CloseRunningUpdater() {
   Sleep(200);
 }
 
-bool HandOverToRunningInstance() {
-  HWND other = FindWindowW(GbkToWide(kControlClass).c_str(), nullptr);
-  if (!other) return false;
-  // This start holds the right to bring a window forward; without handing it
-  // on, Windows refuses the running client's SetForegroundWindow.
-  DWORD pid = 0;
-  GetWindowThreadProcessId(other, &pid);
-  const bool passed = pid != 0 && AllowSetForegroundWindow(pid);
-  PostMessageA(other, WMU_SHOW_MAIN, passed ? kShowMainForegroundPassed : 0, 0);
-  return true;
-}
-
-// Two starts at the same moment (the Run entry and the log-on task both fire
-// where UAC is off) would each miss the other's window and both run. The
-// first to own this name is the instance; it holds it until the process ends.
-constexpr char kInstanceMutex[] = "Local\\Zephal_Acc";
-constexpr DWORD kInstanceWaitMs = 5000;
-
-// True when this process may go on starting: it owns the instance name, or
-// took it over from an instance that ended meanwhile. Otherwise it handed
-// over to the instance, or gave up on one that never showed its window.
-bool BecomeTheInstance() {
-  HANDLE name = CreateMutexA(nullptr, TRUE, kInstanceMutex);
-  if (!name) return true;  // no name to share: the window check alone, as before
-  if (GetLastError() != ERROR_ALREADY_EXISTS) return true;
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < kInstanceWaitMs) {
-    if (HandOverToRunningInstance()) return false;
-    const DWORD r = WaitForSingleObject(name, 100);
-    if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED) return true;
-  }
-  return false;
-}
+// The box of a start that finds the client running for another user.
+constexpr uint32_t kOtherUserReport = 0x162001;
 
 // The updater's path, or an empty one when the installation directory leaves
 // no room for it: a cut name would move or start another program.
@@ -70,14 +42,19 @@ bool SetUpdaterPath() {
   return fits;
 }
 
-// False when the pending file's name does not fit (it is one byte longer).
-bool PlacePendingUpdater() {
+enum class PendingUpdater { kDone, kTooLong, kNotOurFolder };
+
+// The updater runs elevated: a pending one is moved into place only from the
+// folder this program runs from, never from wherever the key says.
+PendingUpdater PlacePendingUpdater() {
   std::u16string pending;
   if (!InstallFilePath(std::u16string(WideView(appState.installDirW)), std::u16string(u"_") + kUpdaterFile, &pending))
-    return false;
-  if (appState.updaterPath[0] && GetFileAttributesW(WideChars(pending)) != INVALID_FILE_ATTRIBUTES)
-    MoveFileExW(WideChars(pending), appState.updaterPath, MOVEFILE_REPLACE_EXISTING);
-  return true;
+    return PendingUpdater::kTooLong;
+  if (!appState.updaterPath[0] || GetFileAttributesW(WideChars(pending)) == INVALID_FILE_ATTRIBUTES)
+    return PendingUpdater::kDone;
+  if (!IsProgramFolder(appState.installDirW)) return PendingUpdater::kNotOurFolder;
+  MoveFileExW(WideChars(pending), appState.updaterPath, MOVEFILE_REPLACE_EXISTING);
+  return PendingUpdater::kDone;
 }
 
 bool RegisterControlClass(HINSTANCE instance) {
@@ -98,8 +75,21 @@ bool RegisterControlClass(HINSTANCE instance) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  const DllSearch dllSearch = LimitDllSearch();  // before anything can load a DLL
+  // Before anything of the machine's one client is touched: the log, the
+  // settings, the core and the updater are the instance's alone.
+  switch (BecomeTheInstance()) {
+    case InstanceStart::Run:
+      break;
+    case InstanceStart::OtherUser:
+      // The log is not open yet: the box is all this start leaves behind.
+      MsgBox(kOtherUserReport, "INSTANCE: the client already runs in another session");
+      return 1;
+    case InstanceStart::HandedOver:
+    case InstanceStart::GaveUp:
+      return 1;
+  }
   CloseRunningUpdater();
-  if (HandOverToRunningInstance() || !BecomeTheInstance()) return 1;
   debugLog = IsDebugLogSwitch(commandLine ? commandLine : "") ? 1 : 0;
 
   ResetAppState();
@@ -112,7 +102,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   appState.mainCreated = 0;
   appState.mainVisible = 1;
   appState.runState = RUN_IDLE;
-  const bool pendingFits = PlacePendingUpdater();
+  const PendingUpdater pending = PlacePendingUpdater();
 
   SkinInit(instance);
   LogSetup();
@@ -120,13 +110,22 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   const std::string directory = WideToLogText(WideView(appState.installDirW)), updater = WideToLogText(kUpdaterFile);
   if (!updaterFits)
     MsgBox(0x10001, "DIRS: updater path too long, not used: %s%s", directory.c_str(), updater.c_str());
-  else if (!pendingFits)
+  else if (pending == PendingUpdater::kTooLong)
     MsgBox(0x10001, "DIRS: pending updater path too long, not moved: %s_%s", directory.c_str(), updater.c_str());
+  else if (pending == PendingUpdater::kNotOurFolder)
+    MsgBox(0x10001, "DIRS: pending updater not in the program's folder, not moved: %s_%s", directory.c_str(),
+           updater.c_str());
   // Files and programs are named wide and work in any directory; what is
   // built as GBK (the autorun entry, the log-on task) needs its GBK form.
   if (!appState.installDir[0])
     MsgBox(0x10001, "DIRS: code page 936 cannot hold the installation directory %s; autorun cannot be set up",
            directory.c_str());
+  ReportDllSearch(dllSearch);
+  ProtectSettingsKey();
+  if (InstanceRuleUnavailable())
+    MsgBox(0x10001, "INSTANCE: no instance name to be had here; this start keeps no other out");
+  else
+    MsgBox(0x10004, "INSTANCE: this client is the machine's instance (%s)", InstanceNameKind());
   appState.layout = CreateLayoutRecord(appState.layout);
 
   if (!RegisterControlClass(instance))
@@ -143,8 +142,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     DispatchMessageW(&msg);
   }
   // A thread the exit stopped waiting for may still paint with the picture
-  // store, which the runtime's exit would destroy under it: end the process
-  // at once, which stops every other thread first.
-  if (ShutdownLeftThreads()) ExitProcess(static_cast<UINT>(msg.wParam));
+  // store, or a job may still log, which the runtime's exit would destroy
+  // under them: end the process at once, which stops every other thread first.
+  if (ShutdownLeftThreads() || !NoJobRunning()) ExitProcess(static_cast<UINT>(msg.wParam));
   return static_cast<int>(msg.wParam);
 }

@@ -23,4 +23,9 @@ Step AfterQuestion(Phase phase, bool yes) {
   return yes ? Step::Proceed : Step::Cancel;
 }
 
+uint32_t SessionEndLeftMs(uint32_t elapsedMs, uint32_t reserveMs) {
+  const uint64_t used = static_cast<uint64_t>(elapsedMs) + reserveMs;
+  return used >= kSessionEndMs ? 0 : kSessionEndMs - static_cast<uint32_t>(used);
+}
+
 }  // namespace shutdown_plan

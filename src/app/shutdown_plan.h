@@ -36,5 +36,23 @@ Step AfterQuestion(Phase phase, bool yes);
 constexpr uint32_t kStopWaitMs = 4000;
 constexpr uint32_t kMainThreadWaitMs = 2000;
 constexpr uint32_t kCoreReleaseWaitMs = 2000;
+// Work on threads of its own (a page, the log-on task) gets this much to
+// finish once everything else is down; what still runs then ends with the process.
+constexpr uint32_t kJobWaitMs = 2000;
+
+// At the end of the session Windows ends the process about five seconds after
+// WM_ENDSESSION, so all of it fits kSessionEndMs: the save first (a few
+// milliseconds), then the stop and the core's report of idle, at most
+// kSessionStopWaitMs (the core reports idle well inside a second when it
+// works at all), then the release with what is left but kSessionEndReserveMs
+// for the tray and the log after it. The main window's thread is told to end
+// at the start and is waited for only with the time left at the end.
+constexpr uint32_t kSessionEndMs = 4500;
+constexpr uint32_t kSessionStopWaitMs = 2000;
+constexpr uint32_t kSessionEndReserveMs = 300;
+
+// How long a step may still wait `elapsedMs` into the session end, keeping
+// `reserveMs` for the steps after it; 0 once nothing is left.
+uint32_t SessionEndLeftMs(uint32_t elapsedMs, uint32_t reserveMs);
 
 }  // namespace shutdown_plan

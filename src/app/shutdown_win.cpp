@@ -7,6 +7,7 @@
 #include "base/bounded_wait_win.h"
 #include "base/gbk_text_win.h"
 #include "base/report.h"
+#include "core/core_connection_win.h"
 #include "coreapi/core_api.h"
 #include "settings/settings_store_win.h"
 #include "tray/tray_win.h"
@@ -55,64 +56,130 @@ void RaiseQuestion() {
   if (question) SetForegroundWindow(question);
 }
 
-void StopCore() { Zephal_Stop(&appState, 2); }
+void StopForExit() { StopCore(&appState, 2); }
 void ReleaseCore() { Zephal_Clear(); }
-const BoundedCall kStopCore{StopCore};
+const BoundedCall kStopCore{StopForExit};
 const BoundedCall kReleaseCore{ReleaseCore};
 
-void StopAndWait() {
-  // A core that holds its lock while a callback waits for the user may not
-  // even return from the stop: the four seconds count from the request.
-  const DWORD began = GetTickCount();
-  if (!CallBounded(kStopCore, shutdown_plan::kStopWaitMs)) {
-    threadsLeft = true;
-    MsgBox(0x10001, "CORE: Zephal_Stop did not return within %u ms", static_cast<unsigned>(shutdown_plan::kStopWaitMs));
-  }
-  // The core reports Idle from its own thread.
-  while (appState.runState != RUN_IDLE && GetTickCount() - began < shutdown_plan::kStopWaitMs) Sleep(50);
+// Set while the session ends: the teardown then keeps to Windows' time.
+bool sessionEnding = false;
+DWORD sessionEndBegan = 0;
+bool coreReleased = false;
+
+DWORD SessionEndLeft(uint32_t reserveMs) {
+  return shutdown_plan::SessionEndLeftMs(GetTickCount() - sessionEndBegan, reserveMs);
 }
 
-void TearDown() {
-  if (appState.runState != RUN_IDLE) StopAndWait();
-  MsgBox(1, "%s Closed Success.", kControlTitle);
-  SaveSettings(&appState);
-  TrayRemove();
-  const bool mainEnded = CloseMainWindow(shutdown_plan::kMainThreadWaitMs);
-  LogClose();
-  // A main window thread still running may paint with these: they are left
-  // to the end of the process instead.
+void StopAndWait(DWORD boundMs) {
+  // A core that holds its lock while a callback waits for the user may not
+  // even return from the stop: the bound counts from the request.
+  const DWORD began = GetTickCount();
+  if (!CallBounded(kStopCore, boundMs)) {
+    threadsLeft = true;
+    MsgBox(0x10001, "CORE: Zephal_Stop did not return within %u ms", static_cast<unsigned>(boundMs));
+  }
+  // The core reports Idle from its own thread.
+  while (appState.runState != RUN_IDLE && GetTickCount() - began < boundMs) Sleep(50);
+}
+
+// The core's clean-up never runs beside a stop that has not returned: whether
+// the closed core survives that is unknown, so the process then ends without
+// it. Waits at most `boundMs` in all, for such a stop and for the release.
+void ReleaseCoreOnce(DWORD boundMs) {
+  if (coreReleased) return;
+  coreReleased = true;
+  const DWORD began = GetTickCount();
+  if (!WaitServingSentUntil(NoStopRunning, boundMs)) {
+    threadsLeft = true;
+    MsgBox(0x10001, "CORE: Zephal_Stop has still not returned; Zephal_Clear is not called, the process ends without it");
+    return;
+  }
+  const DWORD left = boundMs - (GetTickCount() - began);
+  if (CallBounded(kReleaseCore, left <= boundMs ? left : 0)) return;
+  threadsLeft = true;
+  MsgBox(0x10001, "CORE: Zephal_Clear did not return within %u ms", static_cast<unsigned>(boundMs));
+}
+
+// Work on threads of its own would race the runtime's teardown: it gets a
+// bounded time, then the process ends at once instead (no static destructor runs).
+void WaitForJobs(DWORD boundMs) {
+  if (threadsLeft || WaitServingSentUntil(NoJobRunning, boundMs)) return;
+  threadsLeft = true;
+  MsgBox(0x10001, "EXIT: work on another thread is still running; the process ends without waiting for it");
+}
+
+// A main window thread still running may paint with these: they are left to
+// the end of the process instead.
+void ReleasePictures(bool mainEnded) {
   if (mainEnded) {
     SkinRelease();
     appState.layout = FreeLayoutRecord(appState.layout);
   } else {
     threadsLeft = true;
   }
+}
+
+void TearDown() {
+  if (appState.runState != RUN_IDLE) StopAndWait(shutdown_plan::kStopWaitMs);
+  MsgBox(1, "%s Closed Success.", kControlTitle);
+  SaveSettings(&appState);
+  TrayRemove();
+  const bool mainEnded = CloseMainWindow(shutdown_plan::kMainThreadWaitMs);
+  ReleaseCoreOnce(shutdown_plan::kCoreReleaseWaitMs);
+  WaitForJobs(shutdown_plan::kJobWaitMs);
+  LogClose();
+  ReleasePictures(mainEnded);
   DestroyWindow(appState.hwndControl);
 }
 
-// While the connection is stopped at the end of a session, Windows shows the
-// user why the client holds the session up. Vista and later; looked up.
-class SessionEndBlock {
- public:
-  explicit SessionEndBlock(HWND hwnd) : hwnd_(hwnd) {
-    using CreateCall = BOOL(WINAPI*)(HWND, LPCWSTR);
-    const auto create = reinterpret_cast<CreateCall>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ShutdownBlockReasonCreate")));
-    active_ = create && create(hwnd_, L"Lumora Zephal 正在断开加速连接，请稍候");
-  }
-  ~SessionEndBlock() {
-    using DestroyCall = BOOL(WINAPI*)(HWND);
-    const auto destroy = reinterpret_cast<DestroyCall>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ShutdownBlockReasonDestroy")));
-    if (active_ && destroy) destroy(hwnd_);
-  }
-  SessionEndBlock(const SessionEndBlock&) = delete;
-  SessionEndBlock& operator=(const SessionEndBlock&) = delete;
+// Everything within Windows' time: the choices are saved before anything can
+// run out of it, the core is released before the main window's thread is
+// waited for.
+void TearDownAtSessionEnd() {
+  SaveSettings(&appState);
+  EndMainWindow();
+  if (appState.runState != RUN_IDLE) StopAndWait(shutdown_plan::kSessionStopWaitMs);
+  ReleaseCoreOnce(SessionEndLeft(shutdown_plan::kSessionEndReserveMs));
+  TrayRemove();
+  MsgBox(1, "%s Closed Success.", kControlTitle);
+  const bool mainEnded = CloseMainWindow(SessionEndLeft(shutdown_plan::kSessionEndReserveMs));
+  WaitForJobs(SessionEndLeft(shutdown_plan::kSessionEndReserveMs));
+  MsgBox(0x10004, "EXIT: the session end took %lu ms", static_cast<unsigned long>(GetTickCount() - sessionEndBegan));
+  LogClose();
+  ReleasePictures(mainEnded);
+  DestroyWindow(appState.hwndControl);
+}
 
- private:
-  HWND hwnd_;
-  bool active_ = false;
-};
+// While the session end waits, Windows shows the user why. The reason goes on
+// the control window: the process's one top-level window through the whole
+// end (the main window is ended first), owned by the thread that handles the
+// end, as the call requires; Windows lists a window that gives a reason even
+// when it is hidden. Vista and later; looked up.
+bool blockReasonSet = false;
+bool blockReasonTried = false;
+
+void SetBlockReason() {
+  if (blockReasonTried) return;
+  blockReasonTried = true;
+  using CreateCall = BOOL(WINAPI*)(HWND, LPCWSTR);
+  const auto create = reinterpret_cast<CreateCall>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ShutdownBlockReasonCreate")));
+  blockReasonSet = create && create(appState.hwndControl, L"Lumora Zephal 正在断开加速连接，请稍候");
+  if (blockReasonSet)
+    MsgBox(0x10004, "WINDOW: the reason for the wait is shown on the control window");
+  else
+    MsgBox(0x10004, "WINDOW: no reason for the wait could be given (code=%lu)", create ? GetLastError() : 0ul);
+}
+
+void ClearBlockReason() {
+  blockReasonTried = false;
+  if (!blockReasonSet) return;
+  using DestroyCall = BOOL(WINAPI*)(HWND);
+  const auto destroy = reinterpret_cast<DestroyCall>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ShutdownBlockReasonDestroy")));
+  if (destroy) destroy(appState.hwndControl);
+  blockReasonSet = false;
+}
 
 }  // namespace
 
@@ -127,7 +194,10 @@ void Shutdown(int skipConfirm) {
   switch (step) {
     case Step::Proceed:
       phase = Phase::Running;
-      TearDown();
+      if (sessionEnding)
+        TearDownAtSessionEnd();
+      else
+        TearDown();
       return;
     case Step::RaiseQuestion:
       RaiseQuestion();
@@ -158,21 +228,21 @@ void OnHandOverExit() {
   if (handOverRequested.exchange(false)) Shutdown(1);
 }
 
-void ReleaseCoreBounded() {
-  if (CallBounded(kReleaseCore, shutdown_plan::kCoreReleaseWaitMs)) return;
-  threadsLeft = true;
-  MsgBox(0x10001, "CORE: Zephal_Clear did not return within %u ms",
-         static_cast<unsigned>(shutdown_plan::kCoreReleaseWaitMs));
-}
+void ReleaseCoreAtDestroy() { ReleaseCoreOnce(shutdown_plan::kCoreReleaseWaitMs); }
 
 bool ShutdownLeftThreads() { return threadsLeft; }
 
+void SessionMayEnd() {
+  if (appState.runState != RUN_IDLE) SetBlockReason();
+}
+
+void SessionGoesOn() { ClearBlockReason(); }
+
 void ShutdownAtSessionEnd() {
+  sessionEnding = true;
+  sessionEndBegan = GetTickCount();
   // The stop may take its bounded wait: Windows shows the user why meanwhile.
-  if (appState.runState != RUN_IDLE) {
-    const SessionEndBlock block(appState.hwndControl);
-    Shutdown(1);
-    return;
-  }
+  if (appState.runState != RUN_IDLE) SetBlockReason();
   Shutdown(1);
+  ClearBlockReason();
 }

@@ -65,6 +65,9 @@ constexpr UINT WMU_CORE_STATUS = WM_USER + 120;  // wParam: the reported state
 // The updater hand-over asks the control window to end the client; acted on
 // only when the client itself made the request.
 constexpr UINT WMU_HAND_OVER_EXIT = WM_USER + 122;
+// A change of the log-on task has ended (settings/logon_task_win.h); to the
+// window that asked for it, main or control.
+constexpr UINT WMU_TASK_DONE = WM_USER + 124;
 
 // Tray menu commands.
 constexpr WORD IDM_TRAY_EXIT = 220;

@@ -1,11 +1,14 @@
 #include "base/bounded_call_win.h"
 
+#include "base/bounded_wait_win.h"
+
 namespace {
 
 DWORD WINAPI BoundedThread(LPVOID parameter) {
   auto* job = static_cast<BoundedJob*>(parameter);
   job->Run();
   ReleaseJob(job);
+  JobEnds();
   return 0;
 }
 
@@ -16,6 +19,7 @@ void ReleaseJob(BoundedJob* job) {
 }
 
 bool RunBounded(BoundedJob* job, DWORD timeoutMs) {
+  JobBegins();
   HANDLE thread = CreateThread(nullptr, 0, BoundedThread, job, 0, nullptr);
   if (!thread) {
     // No thread to spare: do it here rather than not at all.

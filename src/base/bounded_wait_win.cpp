@@ -14,18 +14,44 @@ bool WaitServingSent(HANDLE handle, DWORD timeoutMs) {
   }
 }
 
+bool WaitServingSentUntil(bool (*done)(), DWORD timeoutMs) {
+  constexpr DWORD kLookMs = 20;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    const DWORD elapsed = GetTickCount() - start;
+    if (elapsed >= timeoutMs) return false;
+    const DWORD left = timeoutMs - elapsed;
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, left < kLookMs ? left : kLookMs, QS_SENDMESSAGE) == WAIT_OBJECT_0) {
+      MSG msg;
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+  }
+}
+
 namespace {
+
+volatile LONG jobsRunning = 0;
 
 DWORD WINAPI RunCall(LPVOID param) {
   static_cast<const BoundedCall*>(param)->call();
+  JobEnds();
   return 0;
 }
 
 }  // namespace
 
+void JobBegins() { InterlockedIncrement(&jobsRunning); }
+
+void JobEnds() { InterlockedDecrement(&jobsRunning); }
+
+bool NoJobRunning() { return InterlockedCompareExchange(&jobsRunning, 0, 0) == 0; }
+
 bool CallBounded(const BoundedCall& job, DWORD timeoutMs) {
+  JobBegins();
   HANDLE thread = CreateThread(nullptr, 0, RunCall, const_cast<BoundedCall*>(&job), 0, nullptr);
   if (!thread) {
+    JobEnds();
     job.call();  // no thread to spare: call it here, as without a bound
     return true;
   }

@@ -8,6 +8,16 @@
 // False when the time ran out.
 bool WaitServingSent(HANDLE handle, DWORD timeoutMs);
 
+// Waits at most `timeoutMs` until `done()` holds, serving sent messages as
+// above. False when the time ran out first.
+bool WaitServingSentUntil(bool (*done)(), DWORD timeoutMs);
+
+// Threads doing bounded work (page openers, Task Scheduler, core calls) count
+// themselves from start to end, so the exit knows whether one still runs.
+void JobBegins();
+void JobEnds();
+bool NoJobRunning();
+
 // A call made on a thread of its own; static, so a thread left running past
 // the wait still finds it.
 struct BoundedCall {

@@ -2,12 +2,14 @@
 
 #include <windows.h>
 #include <exdisp.h>
-#include <shellapi.h>
 #include <shldisp.h>
 #include <shlobj.h>
 
+#include <cstdio>
 #include <string>
+#include <vector>
 
+#include "base/app_state.h"
 #include "base/bounded_call_win.h"
 #include "base/com_win.h"
 #include "base/gbk_text_win.h"
@@ -17,6 +19,8 @@ namespace {
 
 // A shell that is restarting or hung must not hold a window thread longer.
 constexpr DWORD kOpenWaitMs = 5000;
+// "%s" stands for the address the client could not open.
+constexpr UINT kPageAddressText = 1816;
 
 const CLSID kClsidShellWindows = {0x9ba05972, 0xf6a8, 0x11cf, {0xa4, 0x42, 0x00, 0xa0, 0xc9, 0x0a, 0x8f, 0x39}};
 const GUID kSidTopLevelBrowser = {0x4c96be40, 0x915c, 0x11cf, {0x99, 0xd3, 0x00, 0xaa, 0x00, 0x4a, 0xe8, 0x37}};
@@ -73,32 +77,119 @@ HRESULT OpenThroughDesktop(const std::string& address) {
   return hr;
 }
 
-void OpenPage(const std::string& address) {
-  ComApartment apartment;
-  const HRESULT hr = apartment.Usable() ? OpenThroughDesktop(address) : apartment.Result();
-  if (SUCCEEDED(hr)) {
-    MsgBox(0x10004, "WINDOW: page opened through the desktop shell");
-    return;
+// Closes a kernel handle when it goes.
+struct Handle {
+  HANDLE h = nullptr;
+  ~Handle() {
+    if (h) CloseHandle(h);
   }
-  const INT_PTR r = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(nullptr, L"open", GbkToWide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  MsgBox(0x10004, "WINDOW: page opened through ShellExecute (%d; desktop shell 0x%08lX)", static_cast<int>(r),
-         static_cast<unsigned long>(hr));
+};
+
+HRESULT LastError() { return HRESULT_FROM_WIN32(GetLastError()); }
+
+HRESULT OpenThroughDesktopShell(const std::string& address) {
+  ComApartment apartment;
+  return apartment.Usable() ? OpenThroughDesktop(address) : apartment.Result();
 }
+
+// The desktop's user starts the page handler: a process made with the token
+// of the shell that owns the desktop (or its taskbar), which is that user's
+// own and unelevated, through the documented CreateProcessWithTokenW. The
+// handler is the system's own: rundll32 with url.dll's FileProtocolHandler,
+// which hands the address to the shell as that user.
+HRESULT OpenAsDesktopUser(const std::string& address) {
+  HWND shell = GetShellWindow();
+  if (!shell) shell = FindWindowW(L"Shell_TrayWnd", nullptr);
+  DWORD pid = 0;
+  if (!shell || !GetWindowThreadProcessId(shell, &pid) || !pid) return HRESULT_FROM_WIN32(ERROR_NOT_FOUND);
+  Handle process{OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid)};
+  if (!process.h) return LastError();
+  Handle token, primary;
+  if (!OpenProcessToken(process.h, TOKEN_DUPLICATE | TOKEN_QUERY, &token.h)) return LastError();
+  if (!DuplicateTokenEx(token.h, TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT |
+                                     TOKEN_ADJUST_SESSIONID,
+                        nullptr, SecurityImpersonation, TokenPrimary, &primary.h))
+    return LastError();
+  wchar_t program[MAX_PATH];
+  const UINT n = GetSystemDirectoryW(program, MAX_PATH - 16);
+  if (n == 0 || n >= MAX_PATH - 16) return HRESULT_FROM_WIN32(ERROR_BUFFER_OVERFLOW);
+  lstrcatW(program, L"\\rundll32.exe");
+  // "program" url.dll,FileProtocolHandler address
+  const WideText wide = GbkToWide(address);
+  std::vector<wchar_t> commandLine(MAX_PATH + 40 + wide.text.size() + 1);
+  wsprintfW(commandLine.data(), L"\"%s\" url.dll,FileProtocolHandler ", program);
+  const int used = lstrlenW(commandLine.data());
+  lstrcpynW(commandLine.data() + used, wide.c_str(), static_cast<int>(wide.text.size() + 1));
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION started{};
+  if (!CreateProcessWithTokenW(primary.h, 0, program, commandLine.data(), 0, nullptr, nullptr, &startup, &started))
+    return LastError();
+  CloseHandle(started.hThread);
+  CloseHandle(started.hProcess);
+  return S_OK;
+}
+
+// The box the user copies the address from (Ctrl+C copies a box's text).
+void ShowAddress(const std::string& address) {
+  std::string format = LoadGbkString(appState.hInstance, kPageAddressText, 256);
+  if (format.empty()) format = "%s";
+  std::vector<char> text(256 + address.size());
+  std::snprintf(text.data(), text.size(), format.c_str(), address.c_str());
+  ShowReportBox(nullptr, text.data(), MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST);
+}
+
+enum PageState : LONG { kRunning, kOpened, kNotOpened, kAbandoned };
 
 }  // namespace
 
-void OpenWebPage(const char* address) {
+PageRoutes DesktopUserRoutes() { return PageRoutes{OpenThroughDesktopShell, OpenAsDesktopUser}; }
+
+void OpenWebPage(const char* address) { OpenWebPageWith(DesktopUserRoutes(), address); }
+
+void OpenWebPageWith(const PageRoutes& routes, const char* address) {
   if (!address || !*address) return;
   struct PageJob : BoundedJob {
+    PageRoutes routes;
     std::string address;
-    void Run() override { OpenPage(address); }
+    LONG state = kRunning;
+    HRESULT shell = E_PENDING, user = E_PENDING;
+    // Once the caller has stopped waiting no further route is tried: a page
+    // that opens out of the blue long after the click helps nobody.
+    bool Settle(LONG outcome) { return InterlockedCompareExchange(&state, outcome, kRunning) == kRunning; }
+    void Run() override {
+      shell = routes.desktopShell(address);
+      if (SUCCEEDED(shell)) {
+        Settle(kOpened);
+        return;
+      }
+      if (InterlockedCompareExchange(&state, kRunning, kRunning) != kRunning) return;
+      user = routes.desktopUser(address);
+      Settle(SUCCEEDED(user) ? kOpened : kNotOpened);
+    }
   };
   auto* job = new PageJob;
+  job->routes = routes;
   job->address = address;
   // A thread of its own: its apartment is its own business, whatever thread asks.
-  if (!RunBounded(job, kOpenWaitMs))
+  const bool done = RunBounded(job, kOpenWaitMs);
+  bool show = false;
+  if (!done && job->Settle(kAbandoned)) {
     MsgBox(0x10001, "WINDOW: the shell has not opened the page after %lu ms; not waiting longer",
            static_cast<unsigned long>(kOpenWaitMs));
+    show = true;
+  } else if (job->state == kOpened && SUCCEEDED(job->shell)) {
+    MsgBox(0x10004, "WINDOW: page opened through the desktop shell");
+  } else if (job->state == kOpened) {
+    MsgBox(0x10004, "WINDOW: page opened as the desktop's user (desktop shell 0x%08lX)",
+           static_cast<unsigned long>(job->shell));
+  } else {
+    // Never with this process's own token: an elevated browser is the worst
+    // place for a web page. The user gets the address instead.
+    MsgBox(0x10001, "WINDOW: page not opened, no way as the desktop's user (desktop shell 0x%08lX, user 0x%08lX)",
+           static_cast<unsigned long>(job->shell), static_cast<unsigned long>(job->user));
+    show = true;
+  }
   ReleaseJob(job);
+  if (show) ShowAddress(address);
 }

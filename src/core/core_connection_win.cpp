@@ -1,5 +1,6 @@
 #include "core/core_connection_win.h"
 
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -14,6 +15,9 @@ namespace {
 constexpr uint32_t kClosableConflicts = 0x30170004;
 constexpr uint32_t kUnclosableConflicts = 0x50170005;
 
+// Zephal_Stop calls that have not returned yet, on any thread.
+std::atomic<int> stopsRunning{0};
+
 }  // namespace
 
 void StartConnection(const AppState& account) {
@@ -21,7 +25,15 @@ void StartConnection(const AppState& account) {
   Zephal_Start(&record, 0);
 }
 
-void StopConnection() { Zephal_Stop(nullptr, 0); }
+void StopCore(void* context, uint32_t reason) {
+  ++stopsRunning;
+  Zephal_Stop(context, reason);
+  --stopsRunning;
+}
+
+void StopConnection() { StopCore(nullptr, 0); }
+
+bool NoStopRunning() { return stopsRunning == 0; }
 
 void ZEPHAL_CDECL OnCoreStatus(int32_t state) {
   // Stored at once: Shutdown's wait on the process thread reads it while this

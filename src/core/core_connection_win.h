@@ -10,6 +10,11 @@ struct AppState;
 void StartConnection(const AppState& account);
 // Asks the core to disconnect.
 void StopConnection();
+// Zephal_Stop with these arguments (the exit passes its own), counted while it runs.
+void StopCore(void* context, uint32_t reason);
+// True when no Zephal_Stop is running on any thread: the core is never
+// released under a stop that has not returned. Any thread.
+bool NoStopRunning();
 
 // Callbacks of the core. The status callback stores the state at once and
 // hands the work over to the control window's thread, which shows it; the

@@ -20,10 +20,16 @@ void DecodeTextField(const uint8_t* field, char* out) {
   out[n] = '\0';
 }
 
-std::array<uint8_t, kTextFieldSize> EncodeTextField(const char* buffer) {
+std::array<uint8_t, kTextFieldSize> EncodeTextField(const char* text) {
   std::array<uint8_t, kTextFieldSize> field{};
-  for (size_t i = 0; i < kTextFieldSize; ++i) field[i] = NibbleSwap(static_cast<uint8_t>(buffer[i]));
+  for (size_t i = 0; i < kTextFieldSize && text[i] != '\0'; ++i) field[i] = NibbleSwap(static_cast<uint8_t>(text[i]));
   return field;
+}
+
+LoginFields StoredLogin(const ConfigFlags& flags, const char* userName, const char* password) {
+  const bool keepUser = flags.rememberUser;
+  const bool keepPassword = flags.rememberUser && flags.rememberPassword;
+  return LoginFields{EncodeTextField(keepUser ? userName : ""), EncodeTextField(keepPassword ? password : "")};
 }
 
 std::vector<uint8_t> NewInstallationValue() {

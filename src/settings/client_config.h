@@ -42,8 +42,19 @@ ConfigFlags DecodeConfigByte(uint8_t byte);
 // Unscrambles a 20-byte field into `out` (kTextBufferSize bytes): up to the
 // first zero byte or all 20, always terminated.
 void DecodeTextField(const uint8_t* field, char* out);
-// Scrambles the first 20 bytes of a text buffer (text, terminator and what follows).
-std::array<uint8_t, kTextFieldSize> EncodeTextField(const char* buffer);
+// Scrambles a text of at most 20 characters into a field, zero-filled after
+// its terminator: whatever a buffer still holds past it (the tail of a longer
+// earlier text) never reaches the registry. A 20-character text fills the field.
+std::array<uint8_t, kTextFieldSize> EncodeTextField(const char* text);
+
+// The user name and password fields a save writes. A field whose option is
+// off is written all zero, so unticking it forgets what it kept; the password
+// is kept only together with the user name.
+struct LoginFields {
+  std::array<uint8_t, kTextFieldSize> userName;
+  std::array<uint8_t, kTextFieldSize> password;
+};
+LoginFields StoredLogin(const ConfigFlags& flags, const char* userName, const char* password);
 
 // The value a new installation starts with (the setup program writes these
 // bytes): the user name remembered, every other option off, service 0, no

@@ -1,12 +1,15 @@
 #include "settings/logon_task_win.h"
 
 #include <windows.h>
-#include <sddl.h>
 #include <taskschd.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
 #include <string>
 
-#include "base/bounded_call_win.h"
+#include "base/app_state.h"
+#include "base/bounded_wait_win.h"
 #include "base/com_win.h"
 #include "base/report.h"
 #include "settings/logon_task.h"
@@ -14,32 +17,10 @@
 namespace {
 
 constexpr uint32_t kTaskReport = 0x10001;
-constexpr DWORD kTaskWaitMs = 10000;
 const CLSID kClsidTaskScheduler = {0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
 
-// The SID of the user this process runs as (the task follows the account,
-// whatever its name or language) into `sid`; false when unknown.
-bool CurrentUserSid(char* sid, size_t size) {
-  HANDLE token = nullptr;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-  union {
-    TOKEN_USER user;
-    BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-  } info;
-  DWORD length = 0;
-  char* text = nullptr;
-  const bool known = GetTokenInformation(token, TokenUser, &info, sizeof info, &length) &&
-                     ConvertSidToStringSidA(info.user.User.Sid, &text);
-  if (known) {
-    lstrcpynA(sid, text, static_cast<int>(size));
-    LocalFree(text);
-  }
-  CloseHandle(token);
-  return known;
-}
-
 // Registers (enable) or deletes the task on the calling thread.
-HRESULT ChangeTask(bool enable, const std::string& installDir, char* user, size_t userSize) {
+HRESULT ChangeTask(bool enable, const std::string& installDir) {
   ComApartment apartment;
   if (!apartment.Usable()) return apartment.Result();
   ComRef<ITaskService> service;
@@ -59,62 +40,105 @@ HRESULT ChangeTask(bool enable, const std::string& installDir, char* user, size_
     return hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) || hr == HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND) ? S_OK
                                                                                                             : hr;
   }
-  if (!CurrentUserSid(user, userSize)) return HRESULT_FROM_WIN32(GetLastError());
-  Bstr xml(BuildLogonTaskXml(installDir, user).c_str());
+  // The principal is the group in the definition: no user of this process is named.
+  Bstr xml(BuildLogonTaskXml(installDir).c_str());
   ComRef<IRegisteredTask> task;
-  return folder->RegisterTask(name.Get(), xml.Get(), TASK_CREATE_OR_UPDATE, none.v, none.v,
-                              TASK_LOGON_INTERACTIVE_TOKEN, none.v, task.Out());
+  return folder->RegisterTask(name.Get(), xml.Get(), TASK_CREATE_OR_UPDATE, none.v, none.v, TASK_LOGON_GROUP, none.v,
+                              task.Out());
 }
 
-// Logs the outcome of ChangeTask; 1 when the task is as wanted (or where
-// there is no Task Scheduler 2.0), else 0.
-int ReportTaskChange(bool enable, HRESULT hr, const char* user) {
-  if (hr == REGDB_E_CLASSNOTREG) {
-    // Before Vista: no Task Scheduler 2.0, and no UAC to keep the Run entry from working.
-    if (enable) MsgBox(0x10004, "TASK: no Task Scheduler 2.0 here; the Run entry alone starts the client");
-    return 1;
-  }
-  if (FAILED(hr)) {
-    MsgBox(kTaskReport, "TASK: couldn't %s the log-on task %s (0x%08lX).", enable ? "register" : "delete",
-           kLogonTaskName, static_cast<unsigned long>(hr));
-    return 0;
-  }
-  if (enable)
-    MsgBox(0x10004, "TASK: log-on task %s registered for %s", kLogonTaskName, user);
-  else
-    MsgBox(0x10004, "TASK: log-on task %s deleted", kLogonTaskName);
-  return 1;
+#ifdef ZEPHAL_TEST_HOOKS
+// Test builds only: ZEPHAL_TEST_TASK_DELAY_MS makes every change of the task
+// this much slower (at most 20 s), to see the client while one runs.
+void TestDelay() {
+  char text[16] = "";
+  if (!GetEnvironmentVariableA("ZEPHAL_TEST_TASK_DELAY_MS", text, sizeof text)) return;
+  const DWORD ms = std::min<DWORD>(std::strtoul(text, nullptr, 10), 20000);
+  MsgBox(0x10004, "TASK: test delay of %lu ms before the change", static_cast<unsigned long>(ms));
+  Sleep(ms);
 }
+#else
+void TestDelay() {}
+#endif
 
-// Task Scheduler answers from its service; a service that does not answer
-// must not hold the main window for long.
-struct TaskJob : BoundedJob {
+// The one change running, and the one wanted after it.
+struct TaskRequests {
+  std::mutex lock;
+  bool running = false;
   bool enable = false;
   std::string installDir;
-  char user[SECURITY_MAX_SID_SIZE * 4] = "";
-  int ok = 0;
-  void Run() override { ok = ReportTaskChange(enable, ChangeTask(enable, installDir, user, sizeof user), user); }
+  HWND notify = nullptr;
 };
+TaskRequests requests;
 
-int RunTaskJob(bool enable, const char* installDir, DWORD waitMs) {
-  // Without its GBK form (start-up has said why) the task would start a program of no directory.
-  if (enable && (!installDir || !*installDir)) return 0;
-  auto* job = new TaskJob;
-  job->enable = enable;
-  job->installDir = installDir ? installDir : "";
-  int ok = 0;
-  if (RunBounded(job, waitMs))
-    ok = job->ok;
-  else if (waitMs)
-    MsgBox(kTaskReport, "TASK: Task Scheduler has not answered after %lu ms.", static_cast<unsigned long>(waitMs));
-  ReleaseJob(job);
-  return ok;
+DWORD WINAPI TaskThread(LPVOID) {
+  for (;;) {
+    bool enable;
+    std::string installDir;
+    {
+      std::lock_guard<std::mutex> hold(requests.lock);
+      enable = requests.enable;
+      installDir = requests.installDir;
+    }
+    TestDelay();
+    const HRESULT hr = ChangeTask(enable, installDir);
+    HWND notify;
+    {
+      std::lock_guard<std::mutex> hold(requests.lock);
+      // Switched again meanwhile: the last switch is what the task must end as.
+      if (requests.enable != enable) continue;
+      requests.running = false;
+      notify = requests.notify;
+    }
+    if (!notify || !PostMessageA(notify, WMU_TASK_DONE, enable ? 1 : 0, static_cast<LPARAM>(hr)))
+      ReportLogonTaskDone(enable ? 1 : 0, static_cast<LPARAM>(hr));
+    break;
+  }
+  JobEnds();
+  return 0;
 }
 
 }  // namespace
 
-int RegisterLogonTask(const char* installDir) { return RunTaskJob(true, installDir, kTaskWaitMs); }
+void RequestLogonTask(bool enable, const char* installDir, HWND notify) {
+  // Without its GBK form (start-up has said why) the task would start a program of no directory.
+  if (enable && (!installDir || !*installDir)) return;
+  {
+    std::lock_guard<std::mutex> hold(requests.lock);
+    requests.enable = enable;
+    requests.installDir = installDir ? installDir : "";
+    requests.notify = notify;
+    if (requests.running) return;  // the running thread makes this change next
+    requests.running = true;
+  }
+  JobBegins();
+  HANDLE thread = CreateThread(nullptr, 0, TaskThread, nullptr, 0, nullptr);
+  if (thread) {
+    CloseHandle(thread);
+    return;
+  }
+  JobEnds();
+  {
+    std::lock_guard<std::mutex> hold(requests.lock);
+    requests.running = false;
+  }
+  MsgBox(kTaskReport, "TASK: couldn't start a thread for the log-on task (code=%lu).", GetLastError());
+}
 
-int RemoveLogonTask() { return RunTaskJob(false, nullptr, kTaskWaitMs); }
-
-void RenewLogonTask(const char* installDir) { RunTaskJob(true, installDir, 0); }
+void ReportLogonTaskDone(WPARAM enable, LPARAM result) {
+  const HRESULT hr = static_cast<HRESULT>(result);
+  if (hr == REGDB_E_CLASSNOTREG) {
+    // Before Vista: no Task Scheduler 2.0, and no UAC to keep the Run entry from working.
+    if (enable) MsgBox(0x10004, "TASK: no Task Scheduler 2.0 here; the Run entry alone starts the client");
+    return;
+  }
+  if (FAILED(hr)) {
+    MsgBox(kTaskReport, "TASK: couldn't %s the log-on task %s (0x%08lX).", enable ? "register" : "delete",
+           kLogonTaskName, static_cast<unsigned long>(hr));
+    return;
+  }
+  if (enable)
+    MsgBox(0x10004, "TASK: log-on task %s registered for %s", kLogonTaskName, kLogonTaskGroup);
+  else
+    MsgBox(0x10004, "TASK: log-on task %s deleted", kLogonTaskName);
+}

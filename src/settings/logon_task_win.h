@@ -1,14 +1,14 @@
 // The log-on task through Task Scheduler 2.0.
 #pragma once
+#include <windows.h>
 
-// Registers (or replaces) the task that starts the client in `installDir` at
-// the current user's log-on with the highest privileges. 1 on success, and
-// where Task Scheduler 2.0 does not exist (the Run entry alone starts the
-// client there); 0 after a logged failure.
-int RegisterLogonTask(const char* installDir);
-// Deletes the task; 1 also when there was none, 0 after a logged failure.
-int RemoveLogonTask();
-// Registers the task again without waiting for the answer (logged): a
-// client whose start with Windows was switched on before it knew the task,
-// or whose task was removed, gets it back at its next start.
-void RenewLogonTask(const char* installDir);
+// Registers (enable) or deletes the task that starts the client in
+// `installDir` at an administrator's log-on, on a thread of its own: the
+// caller never waits for Task Scheduler. The outcome is posted to `notify`
+// as WMU_TASK_DONE (wParam: 1 registered, 0 deleted; lParam: the HRESULT),
+// whose window passes it to ReportLogonTaskDone; without a window to take it
+// the thread reports it itself. One change runs at a time: a request while
+// one runs is made after it, and of several such only the last.
+void RequestLogonTask(bool enable, const char* installDir, HWND notify);
+// Logs the outcome of a change; the window that got WMU_TASK_DONE calls it.
+void ReportLogonTaskDone(WPARAM enable, LPARAM result);

@@ -1,5 +1,9 @@
 #include "settings/settings_store_win.h"
 
+#include <windows.h>
+#include <sddl.h>
+
+#include <array>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -8,7 +12,7 @@
 #include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "settings/client_config.h"
-#include "settings/logon_task_win.h"
+#include "settings/key_access.h"
 #include "settings/registry_win.h"
 #include "settings/run_entry.h"
 
@@ -41,8 +45,7 @@ int ReadTextField(HKEY key, size_t offset, char* target) {
   return 1;
 }
 
-int WriteTextField(HKEY key, size_t offset, const char* buffer) {
-  const auto field = cc::EncodeTextField(buffer);
+int WriteTextField(HKEY key, size_t offset, const std::array<uint8_t, cc::kTextFieldSize>& field) {
   return WriteConfigField(key, offset, field.data(), field.size());
 }
 
@@ -95,6 +98,42 @@ bool ReadSettings(HKEY key, AppState* s) {
   return true;
 }
 
+// The key's DACL as plain entries. Entries of kinds this does not read count
+// as letting someone in, so they get the key protected too.
+key_access::KeyDacl ReadKeyDacl(PSECURITY_DESCRIPTOR descriptor) {
+  key_access::KeyDacl result{false, false, {}};
+  BOOL present = FALSE, defaulted = FALSE;
+  PACL dacl = nullptr;
+  if (!GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted) || !present || !dacl) return result;
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  GetSecurityDescriptorControl(descriptor, &control, &revision);
+  result.present = true;
+  result.protectedDacl = (control & SE_DACL_PROTECTED) != 0;
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!GetAce(dacl, i, &ace)) {
+      result.aces.push_back({true, "", ~0u});
+      continue;
+    }
+    const BYTE type = static_cast<ACE_HEADER*>(ace)->AceType;
+    if (type != ACCESS_ALLOWED_ACE_TYPE && type != ACCESS_DENIED_ACE_TYPE) {
+      result.aces.push_back({true, "", ~0u});
+      continue;
+    }
+    // Both kinds share this layout.
+    auto* entry = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+    char* sid = nullptr;
+    std::string sidText;
+    if (ConvertSidToStringSidA(&entry->SidStart, &sid)) {
+      sidText = sid;
+      LocalFree(sid);
+    }
+    result.aces.push_back({type == ACCESS_ALLOWED_ACE_TYPE, sidText, entry->Mask});
+  }
+  return result;
+}
+
 }  // namespace
 
 int LoadSettings(AppState* s) {
@@ -117,22 +156,56 @@ int SaveSettings(AppState* s) {
   }
   {
     std::lock_guard<std::mutex> lock(certMutex);
-    const uint8_t config = cc::EncodeConfigByte(cc::ConfigFlags{s->rememberUser != 0, s->rememberPassword != 0,
-                                                                s->autoRun != 0, s->autoLogin != 0,
-                                                                s->importantOnly != 0, s->writeLog != 0});
+    const cc::ConfigFlags flags{s->rememberUser != 0, s->rememberPassword != 0, s->autoRun != 0,
+                                s->autoLogin != 0,    s->importantOnly != 0,    s->writeLog != 0};
+    const uint8_t config = cc::EncodeConfigByte(flags);
     if (!WriteConfigField(key, cc::kConfigByteOffset, &config, 1)) MsgBox(kRegReport, "REG: Set config binary failed.");
     const uint8_t index = static_cast<uint8_t>(s->serviceIndex & 0xFF);
     if (!WriteConfigField(key, cc::kServiceIndexOffset, &index, 1)) MsgBox(kRegReport, "REG: Set service index failed.");
-    if (!WriteTextField(key, cc::kRedirectServerOffset, s->redirectServer))
+    if (!WriteTextField(key, cc::kRedirectServerOffset, cc::EncodeTextField(s->redirectServer)))
       MsgBox(kRegReport, "REG: set redirect server name failed.");
-    if (s->rememberUser && !WriteTextField(key, cc::kUserNameOffset, s->userName))
-      MsgBox(kRegReport, "REG: Set username failed.");
-    if (s->rememberPassword && !WriteTextField(key, cc::kPasswordOffset, s->password))
-      MsgBox(kRegReport, "REG: Set password failed.");
+    // Written whatever the options: a field whose option is off becomes zeros,
+    // so what the user asked to forget does not stay behind in "cert".
+    const cc::LoginFields login = cc::StoredLogin(flags, s->userName, s->password);
+    if (!WriteTextField(key, cc::kUserNameOffset, login.userName)) MsgBox(kRegReport, "REG: Set username failed.");
+    if (!WriteTextField(key, cc::kPasswordOffset, login.password)) MsgBox(kRegReport, "REG: Set password failed.");
     MsgBox(0x10004, "REG: settings saved (options 0x%02X)", config);
   }
   RegClose(key);
   return 1;
+}
+
+int ProtectSettingsKey() {
+  HKEY key = nullptr;
+  LONG r = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, READ_CONTROL | WRITE_DAC, &key);
+  if (r != ERROR_SUCCESS) {
+    MsgBox(kRegReport, "REG: couldn't check who may open the %s key (code=%ld).", kSettingsKey, r);
+    return 0;
+  }
+  bool needed = true;  // a DACL that cannot be read is replaced
+  DWORD size = 0;
+  RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+  std::vector<BYTE> current(size);
+  if (size && RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, current.data(), &size) == ERROR_SUCCESS)
+    needed = key_access::NeedsProtection(ReadKeyDacl(current.data()));
+  int result = 1;
+  if (needed) {
+    PSECURITY_DESCRIPTOR wanted = nullptr;
+    r = ConvertStringSecurityDescriptorToSecurityDescriptorA(key_access::kProtectedDacl, SDDL_REVISION_1, &wanted,
+                                                             nullptr)
+            ? RegSetKeySecurity(key, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, wanted)
+            : static_cast<LONG>(GetLastError());
+    if (wanted) LocalFree(wanted);
+    if (r == ERROR_SUCCESS) {
+      MsgBox(kRegReport, "REG: the %s key was open to other accounts; now only administrators may open it.",
+             kSettingsKey);
+    } else {
+      MsgBox(kRegReport, "REG: couldn't protect the %s key (code=%ld).", kSettingsKey, r);
+      result = 0;
+    }
+  }
+  RegClose(key);
+  return result;
 }
 
 int StoreLibraryVersion(uint32_t version) {
@@ -186,8 +259,5 @@ int SetAutoRun(int enable, const char* installDir) {
     if (!result) MsgBox(kRegReport, "REG: delete autorun failed.");
   }
   RegClose(key);
-  // Windows starts no elevated program from the Run key where UAC is on: the
-  // log-on task does that. The Run entry stays for whoever looks for it.
-  const int task = enable ? RegisterLogonTask(installDir) : RemoveLogonTask();
-  return result && task;
+  return result;
 }

@@ -17,8 +17,12 @@ int LoadSettings(AppState* state);
 // Saves the option byte, service index, server name and remembered fields;
 // 0 only when the key cannot be opened. Safe to call from any thread.
 int SaveSettings(AppState* state);
+// Gives the key a DACL for Administrators and SYSTEM alone when it lets
+// anyone else in (the password lies in it); reported either way. 0 on failure.
+int ProtectSettingsKey();
 // Stores the core library's version; a version of 0 is not stored and succeeds.
 int StoreLibraryVersion(uint32_t version);
-// Writes or deletes the Run entry for `installDir`, and registers or deletes
-// the log-on task with it; 1 when both succeeded.
+// Writes or deletes the Run entry for `installDir`; 1 on success. Windows
+// starts no elevated program from it where UAC is on: the log-on task
+// (logon_task_win.h) does; the entry stays for whoever looks for it.
 int SetAutoRun(int enable, const char* installDir);

@@ -15,6 +15,7 @@
 #include "core/core_connection_win.h"
 #include "coreapi/core_records.h"
 #include "net/net_watch_win.h"
+#include "settings/logon_task_win.h"
 #include "settings/settings_store_win.h"
 #include "ui/access_win.h"
 #include "ui/control_names.h"
@@ -320,7 +321,11 @@ void OnOptionClicked(HWND hwnd, int id) {
   StoreOptions(e.flags);
   if (e.clickId) PostMessageA(GetDlgItem(hwnd, e.clickId), BM_CLICK, 0, 0);
   for (const auto& [control, enabled] : e.enable) EnableWindow(GetDlgItem(hwnd, control), enabled);
-  if (e.runEntry) SetAutoRun(e.runEntry > 0, appState.installDir);
+  if (e.runEntry) {
+    SetAutoRun(e.runEntry > 0, appState.installDir);
+    // Task Scheduler may take seconds: the window goes on answering meanwhile.
+    RequestLogonTask(e.runEntry > 0, appState.installDir, hwnd);
+  }
   if (e.save) SaveSettings(&appState);
   if (e.reopenLog) {
     LogClose();
@@ -582,6 +587,9 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WMU_AUTO_HIDE:
       OnAutoHideRequest(hwnd);
       return TRUE;
+    case WMU_TASK_DONE:
+      ReportLogonTaskDone(wParam, lParam);
+      return TRUE;
     default:
       return FALSE;
   }
@@ -650,11 +658,15 @@ void StartAutoHide() {
   if (HWND hwnd = appState.hwndMain) PostMessageA(hwnd, WMU_AUTO_HIDE, 0, 0);
 }
 
-bool CloseMainWindow(DWORD timeoutMs) {
+void EndMainWindow() {
   closing = true;
   // Posted, not sent: a thread blocked elsewhere (a hand-over to the browser
   // that does not return, a core call that waits) must not hang the exit.
   if (HWND hwnd = appState.hwndMain) PostMessageA(hwnd, WMU_END_THREAD, 0, 0);
+}
+
+bool CloseMainWindow(DWORD timeoutMs) {
+  EndMainWindow();
   if (!mainThread) return true;
   // Destroying its window sends activation messages to this thread, so the
   // wait serves them.

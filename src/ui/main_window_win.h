@@ -7,6 +7,8 @@
 
 // Starts the main window thread on the first call; later calls show and raise the window.
 void OpenMainWindow(HWND hwnd);
+// Asks the main window's thread to end, without waiting for it.
+void EndMainWindow();
 // Asks the main window's thread to end and waits for it at most `timeoutMs`.
 // False when it still runs: what it paints with must then stay.
 bool CloseMainWindow(DWORD timeoutMs);

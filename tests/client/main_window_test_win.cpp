@@ -321,7 +321,7 @@ TEST_F(MainWindowTest, AutorunWritesAndDeletesTheRunEntryAndTheLogOnTask) {
   ASSERT_TRUE(WaitFor([&] { return install::ReadString(install::kRunKey, "ZephalAcc", &value); }, 5000));
   EXPECT_NE(value.find("lumora_zephal.exe"), std::string::npos) << value;
   EXPECT_TRUE(WaitFor([&] { return install::FileExists(task); }, 5000)) << Log();
-  EXPECT_TRUE(WaitLog("TASK: log-on task ZephalAcc registered for S-1-5-"));
+  EXPECT_TRUE(WaitLog("TASK: log-on task ZephalAcc registered for S-1-5-32-544"));
   // The settings are saved after the Run entry and the task: wait for them too.
   EXPECT_TRUE(WaitFor([] { return StoredOptions().autoRun; }, 5000));
   PostMessageA(GetDlgItem(main, IDC_AUTORUN), BM_CLICK, 0, 0);
@@ -341,6 +341,56 @@ TEST_F(MainWindowTest, AutorunOnWithoutTaskGetsItAtTheStart) {
   EXPECT_TRUE(WaitFor([&] { return install::FileExists(task); }, 5000)) << Log();
   EXPECT_EQ(CloseClient(), 0u);
   DeleteFileA(task.c_str());
+}
+
+// Test builds slow every change of the log-on task by this much (0: not at all).
+class TaskDelay {
+ public:
+  explicit TaskDelay(DWORD ms) { SetEnvironmentVariableA(kName, std::to_string(ms).c_str()); }
+  ~TaskDelay() { SetEnvironmentVariableA(kName, nullptr); }
+  TaskDelay(const TaskDelay&) = delete;
+  TaskDelay& operator=(const TaskDelay&) = delete;
+
+ private:
+  static constexpr char kName[] = "ZEPHAL_TEST_TASK_DELAY_MS";
+};
+
+// Task Scheduler answering slowly: the window takes its posted input and
+// answers sent messages meanwhile, and of switches made during a change the
+// last is what the task ends as.
+TEST_F(MainWindowTest, ASlowLogOnTaskKeepsTheWindowAnsweringAndTheLastSwitchWins) {
+  install::DeleteValue("ZephalAcc");
+  const std::string task = LogOnTaskFile();
+  DeleteFileA(task.c_str());
+  const TaskDelay delay(3000);
+  HWND main = Start();
+  ASSERT_NE(main, nullptr);
+  PostMessageA(GetDlgItem(main, IDC_AUTORUN), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitLog("TASK: test delay of 3000 ms", 5000));
+
+  // Input posted now is taken now, not after the change.
+  const DWORD asked = GetTickCount();
+  PostMessageA(GetDlgItem(main, IDC_IMPORTANT_ONLY), BM_CLICK, 0, 0);
+  bool checked = false;
+  while (!checked && GetTickCount() - asked < 1000) {
+    DWORD_PTR state = 0;
+    ASSERT_TRUE(SendMessageTimeoutA(GetDlgItem(main, IDC_IMPORTANT_ONLY), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 1000,
+                                    &state))
+        << "no answer within a second";
+    checked = state == BST_CHECKED;
+  }
+  EXPECT_TRUE(checked) << "the click waited for Task Scheduler";
+  EXPECT_EQ(Log().find("TASK: log-on task"), std::string::npos) << "the change was not slow";
+
+  // Switched off again before the registration is through.
+  PostMessageA(GetDlgItem(main, IDC_AUTORUN), BM_CLICK, 0, 0);
+  std::string value;
+  EXPECT_TRUE(WaitFor([&] { return !install::ReadString(install::kRunKey, "ZephalAcc", &value); }, 2000));
+  EXPECT_TRUE(WaitLog("TASK: log-on task ZephalAcc deleted", 15000));
+  EXPECT_FALSE(install::FileExists(task)) << Log();
+  EXPECT_EQ(Count(Log(), "TASK: test delay of 3000 ms"), 2u) << "one change at a time, the last one once";
+  EXPECT_EQ(Log().find("registered for"), std::string::npos) << "the superseded registration counts for nothing";
+  EXPECT_EQ(CloseClient(), 0u);
 }
 
 // The control of the client's main window thread that has the keyboard focus, or 0.

@@ -20,19 +20,27 @@ std::vector<uint8_t> AccountCert(uint8_t options) {
 }
 
 // Wine's end of a session: WM_QUERYENDSESSION and WM_ENDSESSION to every
-// top-level window, as a log-off sends them. Its exit code, or ~0u.
-DWORD EndSession() {
+// top-level window, as a log-off sends them. Started, not waited for.
+PROCESS_INFORMATION BeginSessionEnd() {
   STARTUPINFOA si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   char command[] = "wineboot.exe --end-session";
-  if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return ~0u;
+  if (!CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return {};
+  return pi;
+}
+
+// Its exit code, or ~0u.
+DWORD FinishSessionEnd(PROCESS_INFORMATION pi) {
+  if (!pi.hProcess) return ~0u;
   DWORD code = ~0u;
   if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return code;
 }
+
+DWORD EndSession() { return FinishSessionEnd(BeginSessionEnd()); }
 
 using SessionEndTest = ClientTest;
 
@@ -45,8 +53,19 @@ void ExpectSessionEndLogged(const std::string& log) {
   EXPECT_LT(why, closed) << "the orderly close came after the session end";
 }
 
-TEST_F(SessionEndTest, WhileConnectedStopsClearsAndSavesBeforeTheSessionEnds) {
+// The milliseconds the client logged for its session end, or ~0u.
+unsigned SessionEndTook(const std::string& log) {
+  const char kTook[] = "EXIT: the session end took ";
+  const size_t at = log.find(kTook);
+  return at == std::string::npos ? ~0u : static_cast<unsigned>(std::stoul(log.substr(at + sizeof kTook - 1)));
+}
+
+// Saved first, so nothing the time runs out on can lose the last choices; then
+// the stop (here one that holds its caller 1.5 s) and its idle report; then
+// the release; all inside the time Windows gives.
+TEST_F(SessionEndTest, WhileConnectedSavesThenStopsThenReleasesWithinWindowsTime) {
   Install(AccountCert(0xC4));  // remember user and password, write the log
+  ASSERT_TRUE(WriteScenario("stop-return 1500\n"));
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
   HWND main = MainWindow();
   ASSERT_NE(main, nullptr);
@@ -58,19 +77,31 @@ TEST_F(SessionEndTest, WhileConnectedStopsClearsAndSavesBeforeTheSessionEnds) {
     Sleep(20);
   ASSERT_FALSE(cc::DecodeConfigByte(install::ReadCert().at(cc::kConfigByteOffset)).importantOnly);
 
-  EXPECT_EQ(EndSession(), 0u);
+  const PROCESS_INFORMATION ending = BeginSessionEnd();
+  ASSERT_NE(ending.hProcess, nullptr);
+  // While the stop still holds the client, the choice is in "cert" already.
+  ASSERT_TRUE(WaitCallLog("Zephal_Stop holds its caller for 1500 ms"));
+  const auto during = install::ReadCert();
+  EXPECT_TRUE(cc::DecodeConfigByte(during.at(cc::kConfigByteOffset)).importantOnly) << "saved only after the stop";
+  EXPECT_EQ(FinishSessionEnd(ending), 0u);
   EXPECT_NE(WaitExit(client_), STILL_ACTIVE);
 
-  // Stopped, waited for idle, then released.
+  // Stopped, returned, then released; never both at once.
   const std::string calls = CallLog();
-  const size_t stop = calls.find("Zephal_Stop");
-  const size_t idle = calls.find("status 1", stop == std::string::npos ? 0 : stop);
-  const size_t clear = calls.find("Zephal_Clear");
+  const size_t stop = calls.find("reason=2");
+  const size_t returned = calls.find("Zephal_Stop returns");
+  const size_t clear = calls.find("Zephal_Clear -> 0");
   ASSERT_NE(stop, std::string::npos) << calls;
   ASSERT_NE(clear, std::string::npos) << calls;
-  EXPECT_LT(idle, clear) << calls;
-  EXPECT_TRUE(cc::DecodeConfigByte(install::ReadCert().at(cc::kConfigByteOffset)).importantOnly);
-  ExpectSessionEndLogged(Log());
+  EXPECT_LT(stop, returned) << calls;
+  EXPECT_LT(returned, clear) << calls;
+  EXPECT_EQ(calls.find("Zephal_Clear called while"), std::string::npos) << calls;
+  const auto saved = install::ReadCert();
+  EXPECT_TRUE(cc::DecodeConfigByte(saved.at(cc::kConfigByteOffset)).importantOnly);
+  EXPECT_EQ(saved, during) << "changed after the stop";
+  const std::string log = Log();
+  ExpectSessionEndLogged(log);
+  EXPECT_LE(SessionEndTook(log), 4500u) << log;
 }
 
 TEST_F(SessionEndTest, WhileIdleEndsAtOnce) {

@@ -1,9 +1,12 @@
 // Settings of the real program: what it refuses to start from and what it writes back.
+#include <algorithm>
 #include <functional>
 
 #include "harness_win.h"
 #include "probe_win.h"
 #include "settings/client_config.h"
+#include "settings/key_access.h"
+#include "ui/control_ids.h"
 
 namespace {
 
@@ -67,6 +70,8 @@ TEST_F(SettingsRoundTripTest, FullLengthTextsAndForeignBytesSurviveAStartAndExit
   install::PutText(&cert, cc::kRedirectServerOffset, "redirect.example.tes");  // 20, no terminator
   for (size_t i = 0; i < 20; ++i) cert[cc::kPasswordOffset + i] = static_cast<uint8_t>(0xE0 + i);
   Install(cert);
+  // The password is not remembered: the save forgets it.
+  for (size_t i = 0; i < 20; ++i) cert[cc::kPasswordOffset + i] = 0;
 
   ASSERT_NE(StartClientAndWait(), nullptr);
   EXPECT_EQ(CloseClient(), 0u);
@@ -87,17 +92,56 @@ TEST_F(SettingsRoundTripTest, EmptyServerNameLoadsTheBuiltInDefault) {
   EXPECT_STREQ(name, "rd.zephal.example");
 }
 
-TEST_F(SettingsRoundTripTest, UserNameIsNotLoadedWithoutRememberUser) {
+TEST_F(SettingsRoundTripTest, UserNameIsNotLoadedWithoutRememberUserAndForgottenAtTheSave) {
   auto cert = install::DefaultCert();
   cert[44] = 0x04;
   install::PutText(&cert, cc::kUserNameOffset, "stored");
   Install(cert);
   ASSERT_NE(StartClientAndWait(), nullptr);
+  HWND main = MainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(probe::WindowText(GetDlgItem(main, IDC_USER)), "");
   EXPECT_EQ(CloseClient(), 0u);
-  // Not loaded and not written: the stored name stays as it was.
   const auto saved = install::ReadCert();
   ASSERT_EQ(saved.size(), 126u);
-  EXPECT_TRUE(std::equal(cert.begin() + 4, cert.begin() + 24, saved.begin() + 4));
+  EXPECT_TRUE(std::all_of(saved.begin() + 4, saved.begin() + 44, [](uint8_t b) { return b == 0; }));
+}
+
+bool FieldIs(const std::vector<uint8_t>& cert, size_t offset, const std::string& text) {
+  std::vector<uint8_t> expected(126, 0);
+  install::PutText(&expected, offset, text);
+  return cert.size() == 126 && std::equal(expected.begin() + offset, expected.begin() + offset + cc::kTextFieldSize,
+                                          cert.begin() + offset);
+}
+
+// A shared PC: what one user asked to forget is gone from "cert" at the save
+// the click makes, and the key holding it is for administrators alone.
+TEST_F(SettingsRoundTripTest, UntickingTheRememberOptionsForgetsTheirFieldsAtOnce) {
+  auto cert = install::DefaultCert();
+  cert[44] = 0xC4;
+  install::PutText(&cert, cc::kUserNameOffset, "alexander.the.great");
+  install::PutText(&cert, cc::kPasswordOffset, "a-long-secret");
+  Install(cert);
+  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
+  HWND main = MainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitLog("VIEW: view 1901 for state 1"));
+  // The key was made as any program makes one below HKLM\Software: open to Users.
+  EXPECT_EQ(probe::KeyDacl(install::kKey), key_access::kProtectedDacl);
+  EXPECT_NE(Log().find("key was open to other accounts"), std::string::npos) << Log();
+
+  SendMessageA(GetDlgItem(main, IDC_USER), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("bob"));
+  PostMessageA(GetDlgItem(main, IDC_SAVE_PASSWORD), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitLog("REG: settings saved (options 0x84)"));
+  cert = install::ReadCert();
+  EXPECT_TRUE(FieldIs(cert, cc::kUserNameOffset, "bob")) << "no tail of the longer name";
+  EXPECT_TRUE(FieldIs(cert, cc::kPasswordOffset, "")) << "the password stayed";
+
+  PostMessageA(GetDlgItem(main, IDC_SAVE_LOGIN), BM_CLICK, 0, 0);
+  ASSERT_TRUE(WaitLog("REG: settings saved (options 0x04)"));
+  EXPECT_TRUE(FieldIs(install::ReadCert(), cc::kUserNameOffset, "")) << "the name stayed";
+  EXPECT_EQ(CloseClient(), 0u);
+  EXPECT_TRUE(FieldIs(install::ReadCert(), cc::kUserNameOffset, ""));
 }
 
 TEST_F(SettingsRoundTripTest, DirectoryWithoutBackslashGetsOne) {

@@ -87,8 +87,51 @@ TEST_F(ShutdownTest, ALockingCoreWithAReportBoxOpenStillLetsTheClientEnd) {
   EXPECT_LT(ExitTook(10000), 10000u);
   const std::string calls = CallLog();
   EXPECT_NE(calls.find("Zephal_Stop waits for the callback"), std::string::npos) << calls;
-  EXPECT_NE(calls.find("Zephal_Clear waits for the message thread to end"), std::string::npos) << calls;
+  // The stop never got past the lock: the core is not released beside it.
+  EXPECT_EQ(calls.find("Zephal_Clear"), std::string::npos) << calls;
   EXPECT_TRUE(WaitLog("THREAD: main window thread did not end in time", 0));
+  EXPECT_TRUE(WaitLog("CORE: Zephal_Stop has still not returned; Zephal_Clear is not called", 0));
+}
+
+// A stop that never returns: the process ends without the core's clean-up
+// rather than calling it beside the stop, and says so.
+TEST_F(ShutdownTest, AStopThatNeverReturnsEndsTheClientWithoutTheRelease) {
+  StartConnected("stop-return never\n");
+  PostMessageA(control_, WM_COMMAND, kTrayExit, 0);
+  EXPECT_LT(ExitTook(12000), 12000u);
+  const std::string calls = CallLog();
+  EXPECT_NE(calls.find("Zephal_Stop holds its caller and does not return"), std::string::npos) << calls;
+  EXPECT_EQ(calls.find("Zephal_Clear"), std::string::npos) << calls;
+  const std::string log = Log();
+  const size_t late = log.find("CORE: Zephal_Stop did not return within 4000 ms");
+  const size_t skipped = log.find("CORE: Zephal_Stop has still not returned; Zephal_Clear is not called");
+  ASSERT_NE(late, std::string::npos) << log;
+  ASSERT_NE(skipped, std::string::npos) << log;
+  EXPECT_LT(late, skipped);
+}
+
+// A job that outlives its wait at the exit (here the log-on task, slowed for
+// the test) is never left running into the runtime's teardown: the process
+// ends at once, as for a main window thread that does not end.
+TEST_F(ShutdownTest, AJobStillRunningAtTheExitEndsWithTheProcess) {
+  SetEnvironmentVariableA("ZEPHAL_TEST_TASK_DELAY_MS", "8000");
+  control_ = StartClientAndWait("-debuglog");
+  SetEnvironmentVariableA("ZEPHAL_TEST_TASK_DELAY_MS", nullptr);
+  ASSERT_NE(control_, nullptr);
+  HWND main = MainWindow();
+  ASSERT_NE(main, nullptr);
+  PostMessageA(GetDlgItem(main, 1605), BM_CLICK, 0, 0);  // start with Windows
+  ASSERT_TRUE(WaitLog("TASK: test delay of 8000 ms"));
+  PostMessageA(control_, WM_COMMAND, kTrayExit, 0);
+  EXPECT_EQ(WaitExit(client_, 8000), 0u) << "waited for the job";
+  const std::string log = Log();
+  EXPECT_NE(log.find("EXIT: work on another thread is still running; the process ends without waiting for it"),
+            std::string::npos) << log;
+  EXPECT_EQ(log.find("TASK: log-on task"), std::string::npos) << log;
+  // Its settings were saved before: the option stays as switched, and the
+  // next start registers the task.
+  EXPECT_TRUE(cc::DecodeConfigByte(install::ReadCert().at(cc::kConfigByteOffset)).autoRun);
+  install::DeleteValue("ZephalAcc");
 }
 
 // The main window thread hangs in a core call (as in a hand-over that does not

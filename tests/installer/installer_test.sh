@@ -36,6 +36,31 @@ reg_value() {  # KEY NAME: the data of one value ("" = the default value), or no
   run reg query "$1" "${sel[@]}" "$view" 2>/dev/null | tr -d '\r' | LC_ALL=C sed -n 's/^ *[^ ].*  *REG_[A-Z_]*  *//p'
 }
 has_key() { run reg query "$1" "$view" >/dev/null 2>&1; }
+# Wine stores no file DACLs (and its icacls does nothing), so what is checked
+# of the installation directory is the request the setup makes, from Wine's
+# trace: SetNamedSecurityInfoW on the directory with owner, DACL and
+# PROTECTED_DACL_SECURITY_INFORMATION (0x80000005), and the security
+# descriptor string it had converted, read as a table of who may do what.
+protects_dir() {  # TRACE DIR (Windows path, no trailing backslash)
+  local trace=$1 dir=$2 call sddl aces
+  call=$(grep -a 'trace:advapi:SetNamedSecurityInfoW ' "$trace" | grep -aF "L\"${dir//\\/\\\\}\" ")
+  [ -n "$call" ] || { echo "no SetNamedSecurityInfoW of $dir"; return 1; }
+  # L"path" SE_FILE_OBJECT (1) flags (printed signed) owner group dacl sacl
+  [ "$(awk '{print $(NF-5), $(NF-4)}' <<<"$call" | head -1)" = "1 -2147483643" ] ||
+    { echo "asked for: $call"; return 1; }
+  sddl=$(grep -a 'ConvertStringSecurityDescriptorToSecurityDescriptorW L"O:' "$trace" | head -1 |
+    sed 's/.*W L"\([^"]*\)".*/\1/')
+  [[ $sddl == O:BAD:P\(* ]] || { echo "owner and DACL flags of '$sddl'"; return 1; }
+  aces=$(grep -o '([^)]*)' <<<"${sddl#O:BAD:P}" | tr -d '()' |
+    awk -F';' '{print $6, $1, $2, $3}' | sort)
+  # SID, allow, inherited by files and folders below, rights (FA full, 0x1200a9 read and execute)
+  [ "$aces" = $'BA A OICI FA\nBU A OICI 0x1200a9\nSY A OICI FA' ] || { echo "entries: $aces"; return 1; }
+}
+key_protected() {  # the settings key: protected, Administrators and SYSTEM only (Wine stores it)
+  local dacl
+  dacl=$(run "$bin/zephal_probe.exe" keydacl 'Software\ZEPHAL\KAVRO' 2>/dev/null | tr -d '\r')
+  [ "$dacl" = 'D:P(A;OICI;KA;;;BA)(A;OICI;KA;;;SY)' ] || { echo "the key's DACL is '$dacl'"; return 1; }
+}
 verifies() {  # FILE: its Authenticode signature holds
   local ca=(); [ "$sign_check" != - ] && ca=(-CAfile "$sign_check")
   osslsigncode verify "${ca[@]}" -in "$1" >/dev/null 2>&1
@@ -87,7 +112,8 @@ case $kind:$title in
 esac
 
 echo "== silent install"
-run "$setup" /S >/dev/null 2>&1
+trace="$prefix-trace.txt"
+WINEDEBUG=+advapi,+security run "$setup" /S >/dev/null 2>"$trace"
 rc=$?
 [ "$rc" = 0 ] || fail "setup /S ended with $rc"
 for f in lumora_zephal.exe Zephal_Core.dll updater.exe; do
@@ -119,6 +145,9 @@ expected=$(sed -n 's/^!define DEFAULT_CERT "\([0-9A-Fa-f]*\)"$/\1/p' "$src/insta
 [ "${#cert}" = 252 ] || fail "cert has $(( ${#cert} / 2 )) bytes, not 126"
 [ "$cert" = "$expected" ] || fail "cert is $cert"
 ok "settings key: default value $dir_win, 126-byte cert of a new installation"
+why=$(protects_dir "$trace" "${dir_win%\\}") || fail "the installation directory: $why"
+why=$(key_protected) || fail "$why"
+ok "protected: the directory (owner Administrators; Administrators, SYSTEM full, Users read and execute) and the key"
 
 [ "$(reg_value "$uninstall_key" QuietUninstallString)" = "\"${dir_win}uninstall.exe\" /S" ] ||
   fail "no uninstall entry in Add/Remove Programs"
@@ -220,6 +249,32 @@ has_key "$uninstall_key" && fail "the uninstall entry is still there"
 left=$(cd "$prefix/drive_c" && find . -path '*Lumora Zephal*')
 [ -z "$left" ] && ok "nothing left: no files, shortcuts, Run entry, log-on task or keys" || fail "left behind: $left"
 
+echo "== silent install into a folder under C:\\ that existed before, given with /D="
+# NSIS takes /D= only unquoted, and Wine quotes an argument with a blank.
+pre_win='C:\ZephalGames\LumoraZephal'
+pre="$prefix/drive_c/ZephalGames/LumoraZephal"
+mkdir -p "$pre"
+echo mine >"$pre/notes.txt"
+echo planted >"$pre/_updater.exe"
+WINEDEBUG=+advapi,+security run "$setup" /S "/D=$pre_win" >/dev/null 2>"$trace"
+rc=$?
+[ "$rc" = 0 ] || fail "setup /S /D=$pre_win ended with $rc"
+cmp -s "$packed/lumora_zephal.exe" "$pre/lumora_zephal.exe" || fail "the client is not installed in $pre_win"
+[ -e "$pre/_updater.exe" ] && fail "a pending updater that was there stays to replace the installed one"
+[ "$(reg_value "$key" "")" = "$pre_win\\" ] || fail "default value of the key: '$(reg_value "$key" "")'"
+why=$(protects_dir "$trace" "$pre_win") || fail "the existing directory: $why"
+why=$(key_protected) || fail "$why"
+ok "an existing $pre_win is protected like a new one, and so is the key"
+run "$pre/uninstall.exe" /S >/dev/null 2>&1
+for _ in $(seq 300); do
+  [ -e "$pre/lumora_zephal.exe" ] || [ -e "$pre/uninstall.exe" ] || break
+  sleep 0.1
+done
+left=$(cd "$pre" && ls)
+[ "$left" = notes.txt ] || fail "after uninstalling from $pre_win: '$left'"
+ok "uninstalled from $pre_win: only the file that was there before stays, in the protected directory"
+rm -rf "$prefix/drive_c/ZephalGames"
+
 wineserver -k >/dev/null 2>&1
-rm -rf "$prefix" "$prefix.lock"
+rm -rf "$prefix" "$prefix.lock" "$trace"
 echo "PASS"

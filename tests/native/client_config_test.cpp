@@ -75,6 +75,37 @@ TEST(ClientConfig, TwentyCharacterTextHasNoTerminatorAndRoundTrips) {
   EXPECT_EQ(out[20], '\0');
 }
 
+// What a save writes into the two login fields: the options decide which text
+// stays, and a buffer's bytes past its terminator (the tail of a longer text
+// typed before) never do.
+TEST(ClientConfig, SaveWritesOnlyWhatTheOptionsKeepAndNoEarlierTail) {
+  struct Case {
+    bool rememberUser, rememberPassword;
+    std::string user, password;  // buffers as the main window leaves them
+    std::string storedUser, storedPassword;
+  };
+  const std::string twenty = "abcdefghijklmnopqrst";
+  const Case cases[] = {
+      {true, true, std::string("bob\0ce", 6), std::string("pw\0cret", 7), "bob", "pw"},
+      {true, false, "alice", "secret", "alice", ""},
+      {false, true, "alice", "secret", "", ""},  // the password goes with the name
+      {false, false, "alice", "secret", "", ""},
+      {true, true, twenty, twenty, twenty, twenty},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.rememberUser << c.rememberPassword << " " << c.storedUser);
+    char user[41] = {}, password[41] = {};
+    std::memcpy(user, c.user.data(), c.user.size());
+    std::memcpy(password, c.password.data(), c.password.size());
+    const cc::ConfigFlags flags{c.rememberUser, c.rememberPassword, false, false, false, false};
+    const cc::LoginFields f = cc::StoredLogin(flags, user, password);
+    for (size_t i = 0; i < cc::kTextFieldSize; ++i) {
+      EXPECT_EQ(f.userName[i], i < c.storedUser.size() ? cc::NibbleSwap(c.storedUser[i]) : 0) << i;
+      EXPECT_EQ(f.password[i], i < c.storedPassword.size() ? cc::NibbleSwap(c.storedPassword[i]) : 0) << i;
+    }
+  }
+}
+
 TEST(ClientConfig, FieldAccessNeverLeavesTheValue) {
   std::vector<uint8_t> full(126, 0x55);
   uint8_t out[20];

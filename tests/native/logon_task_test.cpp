@@ -27,47 +27,46 @@ std::string Inside(const std::string& xml, const std::string& parent, const std:
   return inner.size() == 1 ? inner[0] : "<" + std::to_string(inner.size()) + " " + name + ">";
 }
 
-TEST(LogonTaskTest, StartsTheQuotedClientElevatedAtTheUsersLogOn) {
+TEST(LogonTaskTest, StartsTheQuotedClientElevatedAtAnyAdministratorsLogOn) {
   struct Case {
     const char* installDir;
-    const char* user;
     const char* command;     // as it stands in the XML
     const char* workingDir;
-    const char* userInXml;
   };
   const Case cases[] = {
-      {"C:\\Program Files\\Lumora Zephal\\", "S-1-5-21-1-2-3-1001",
-       "\"C:\\Program Files\\Lumora Zephal\\lumora_zephal.exe\"", "C:\\Program Files\\Lumora Zephal\\",
-       "S-1-5-21-1-2-3-1001"},
-      {"C:\\Zephal\\", "PC\\alice", "\"C:\\Zephal\\lumora_zephal.exe\"", "C:\\Zephal\\", "PC\\alice"},
-      {"D:\\A&B <x>\\", "PC\\o'neil", "\"D:\\A&amp;B &lt;x&gt;\\lumora_zephal.exe\"",
-       "D:\\A&amp;B &lt;x&gt;\\", "PC\\o'neil"},
+      {"C:\\Program Files\\Lumora Zephal\\", "\"C:\\Program Files\\Lumora Zephal\\lumora_zephal.exe\"",
+       "C:\\Program Files\\Lumora Zephal\\"},
+      {"C:\\Zephal\\", "\"C:\\Zephal\\lumora_zephal.exe\"", "C:\\Zephal\\"},
+      {"D:\\A&B <x>\\", "\"D:\\A&amp;B &lt;x&gt;\\lumora_zephal.exe\"", "D:\\A&amp;B &lt;x&gt;\\"},
       // "加速器" in code page 936: its trail bytes pass unchanged.
-      {"C:\\\xBC\xD3\xCB\xD9\xC6\xF7\\", "S-1-5-18", "\"C:\\\xBC\xD3\xCB\xD9\xC6\xF7\\lumora_zephal.exe\"",
-       "C:\\\xBC\xD3\xCB\xD9\xC6\xF7\\", "S-1-5-18"},
+      {"C:\\\xBC\xD3\xCB\xD9\xC6\xF7\\", "\"C:\\\xBC\xD3\xCB\xD9\xC6\xF7\\lumora_zephal.exe\"",
+       "C:\\\xBC\xD3\xCB\xD9\xC6\xF7\\"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.installDir);
-    const std::string xml = BuildLogonTaskXml(c.installDir, c.user);
+    const std::string xml = BuildLogonTaskXml(c.installDir);
     // The quotes belong to the command; only what XML needs is escaped.
-    const std::string command = Inside(xml, "Exec", "Command");
-    EXPECT_EQ(command, c.command);
+    EXPECT_EQ(Inside(xml, "Exec", "Command"), c.command);
     EXPECT_EQ(Inside(xml, "Exec", "WorkingDirectory"), c.workingDir);
     EXPECT_EQ(Elements(xml, "Exec").size(), 1u);
-    // One trigger, the log-on: nothing else in the trigger list.
+    // One trigger, the log-on of any user: nothing else in the trigger list,
+    // and no user named anywhere, so whoever switches the option registers
+    // the same task.
     const std::string triggers = Elements(xml, "Triggers").at(0);
     EXPECT_EQ(triggers.find('<'), triggers.find("<LogonTrigger>"));
     EXPECT_EQ(triggers.find('<', triggers.find("</LogonTrigger>") + 1), std::string::npos) << triggers;
-    EXPECT_EQ(Inside(xml, "LogonTrigger", "UserId"), c.userInXml);
     EXPECT_EQ(Inside(xml, "LogonTrigger", "Enabled"), "true");
+    EXPECT_TRUE(Elements(xml, "UserId").empty()) << xml;
+    // The group principal: members of Administrators, elevated without a prompt.
     const std::string principal = xml.substr(xml.find("<Principal "), xml.find("</Principal>") - xml.find("<Principal "));
-    EXPECT_EQ(Elements(principal, "UserId"), std::vector<std::string>{c.userInXml});
+    EXPECT_EQ(Elements(principal, "GroupId"), std::vector<std::string>{"S-1-5-32-544"});
     EXPECT_EQ(Elements(principal, "RunLevel"), std::vector<std::string>{"HighestAvailable"});
-    EXPECT_EQ(Elements(principal, "LogonType"), std::vector<std::string>{"InteractiveToken"});
+    EXPECT_TRUE(Elements(principal, "LogonType").empty()) << "a group principal takes no log-on type";
     EXPECT_EQ(Inside(xml, "Settings", "ExecutionTimeLimit"), "PT0S") << "no time limit";
     EXPECT_EQ(Inside(xml, "Settings", "DisallowStartIfOnBatteries"), "false");
     EXPECT_EQ(Inside(xml, "Settings", "StopIfGoingOnBatteries"), "false");
     EXPECT_EQ(Inside(xml, "Settings", "Priority"), "4") << "normal priority, not the task default";
+    // A second administrator's log-on while the first one's client runs starts none.
     EXPECT_EQ(Inside(xml, "Settings", "MultipleInstancesPolicy"), "IgnoreNew");
   }
 }

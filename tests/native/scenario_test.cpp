@@ -16,6 +16,7 @@ void ExpectDefaults(const cs::Scenario& s) {
   EXPECT_EQ(s.initResult, 0u);
   EXPECT_EQ(s.connectDelayMs, 1500u);
   EXPECT_EQ(s.stopDelayMs, 600u);
+  EXPECT_EQ(s.stopReturnMs, 0u);
   EXPECT_FALSE(s.loginFails);
   EXPECT_FALSE(s.passwordSet);
   EXPECT_EQ(s.loginFailCode, 0x50130209u);
@@ -74,6 +75,8 @@ const GoodLine kGoodLines[] = {
     {"connect-delay never", [](const cs::Scenario& s) { EXPECT_EQ(s.connectDelayMs, cs::kNever); }},
     {"stop 0", [](const cs::Scenario& s) { EXPECT_EQ(s.stopDelayMs, 0u); }},
     {"stop never-idle", [](const cs::Scenario& s) { EXPECT_EQ(s.stopDelayMs, cs::kNever); }},
+    {"stop-return 1500", [](const cs::Scenario& s) { EXPECT_EQ(s.stopReturnMs, 1500u); }},
+    {"stop-return never", [](const cs::Scenario& s) { EXPECT_EQ(s.stopReturnMs, cs::kNever); }},
     {"login fail",
      [](const cs::Scenario& s) {
        EXPECT_TRUE(s.loginFails);
@@ -237,6 +240,7 @@ const BadLine kBadLines[] = {
     {"connect-delay soon", "connect-delay: bad value \"soon\""},
     {"stop never", "stop: bad value \"never\""},
     {"stop 100 200", "stop: unexpected \"200\""},
+    {"stop-return never-idle", "stop-return: bad value \"never-idle\""},
     {"login maybe", "login: bad value \"maybe\""},
     {"login fail wrong", "login: bad code \"wrong\""},
     {"login ok now", "login: unexpected \"now\""},

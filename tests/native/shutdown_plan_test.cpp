@@ -58,4 +58,30 @@ TEST(ShutdownPlan, AnAnswerActsOnlyWhileItsQuestionStillCounts) {
   }
 }
 
+struct BudgetCase {
+  uint32_t elapsedMs;
+  uint32_t reserveMs;
+  uint32_t leftMs;
+};
+
+const BudgetCase kBudget[] = {
+    {0, 300, 4200},     // a quick stop leaves the release most of the time
+    {2000, 300, 2200},  // a stop that took its whole share
+    {4200, 300, 0},     // nothing left for the step, the reserve kept
+    {4400, 300, 0},     // already into the reserve
+    {4499, 0, 1},
+    {0xFFFFFFF0u, 300, 0},  // no wrap-around into a long wait
+};
+
+// The session end keeps to Windows' time whatever each step took.
+TEST(ShutdownPlan, SessionEndStepsShareWhatIsLeftOfWindowsTime) {
+  for (const BudgetCase& c : kBudget) {
+    SCOPED_TRACE(testing::Message() << c.elapsedMs << " ms in, reserve " << c.reserveMs);
+    EXPECT_EQ(shutdown_plan::SessionEndLeftMs(c.elapsedMs, c.reserveMs), c.leftMs);
+  }
+  // The stop's share and the reserve leave the release a real bound.
+  EXPECT_GE(shutdown_plan::SessionEndLeftMs(shutdown_plan::kSessionStopWaitMs, shutdown_plan::kSessionEndReserveMs),
+            2000u);
+}
+
 }  // namespace

@@ -28,6 +28,7 @@ const char kUsageText[] =
     "  post     --class C [--title T] | --hwnd H  MSG WPARAM LPARAM\n"
     "  command  --class C [--title T] | --hwnd H  ID\n"
     "  text     --class C [--title T] | --hwnd H\n"
+    "  keydacl  SUBKEY   (of HKLM, in this program's registry view: its DACL in SDDL)\n"
     "  hold     --timeout MS   keep the Wine session's desktop in use that long\n"
     "Every window lookup waits up to --timeout MS (default 5000).\n"
     "Numbers are decimal or 0x hex.\n";
@@ -210,6 +211,14 @@ int CmdText(const Args& a) {
     return kOk;
 }
 
+int CmdKeyDacl(const Args& a) {
+    if (a.positional.size() != 1) return kUsage;
+    const std::string dacl = probe::KeyDacl(a.positional[0]);
+    if (dacl.empty()) return kNotFound;
+    PrintLine(dacl);
+    return kOk;
+}
+
 // Wine ends a session about 3 s after its last program has left the desktop;
 // a test program started while that session goes away finds no shell and no
 // desktop window. A test run keeps one session with this in the background.
@@ -238,6 +247,7 @@ int main(int argc, char** argv) {
     else if (cmd == "post") rc = CmdPost(a);
     else if (cmd == "command") rc = CmdCommand(a);
     else if (cmd == "text") rc = CmdText(a);
+    else if (cmd == "keydacl") rc = CmdKeyDacl(a);
     else if (cmd == "hold") rc = CmdHold(a);
     if (rc == kUsage) std::fputs(kUsageText, stderr);
     std::fflush(stdout);

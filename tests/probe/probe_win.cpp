@@ -1,5 +1,7 @@
 #include "probe_win.h"
 
+#include <sddl.h>
+
 #include <cstring>
 
 #include "base/gbk_text_win.h"
@@ -209,6 +211,24 @@ bool WaitForFileText(const char* path, const char* needle, DWORD timeoutMs) {
         if (Expired(start, timeoutMs)) return false;
         Sleep(kPollMs);
     }
+}
+
+std::string KeyDacl(const char* subkey) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subkey, 0, READ_CONTROL, &key) != ERROR_SUCCESS) return "";
+    DWORD size = 0;
+    RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+    std::vector<BYTE> descriptor(size ? size : 1);
+    std::string dacl;
+    char* text = nullptr;
+    if (RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor.data(), &size) == ERROR_SUCCESS &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor.data(), SDDL_REVISION_1,
+                                                             DACL_SECURITY_INFORMATION, &text, nullptr)) {
+        dacl = text;
+        LocalFree(text);
+    }
+    RegCloseKey(key);
+    return dacl;
 }
 
 }  // namespace probe

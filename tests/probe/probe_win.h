@@ -67,4 +67,7 @@ std::string ReadFileText(const char* path);
 // Polls about every 20 ms until the file contains needle.
 bool WaitForFileText(const char* path, const char* needle, DWORD timeoutMs);
 
+// The DACL of HKLM\<subkey> (this program's registry view) in SDDL; "" when unreadable.
+std::string KeyDacl(const char* subkey);
+
 }  // namespace probe

@@ -416,6 +416,21 @@ void HangQuery(Session& s) {
   callLog.Write("Zephal_Get_QueryData %s", released ? "released by Zephal_Clear" : "gave up hanging");
 }
 
+// `stop-return`: the stop's reports are scheduled already; only the caller
+// waits, without any lock, so the core goes on reporting meanwhile.
+void HoldStop(Session& s) {
+  const uint32_t ms = s.scenario.stopReturnMs;
+  if (ms == 0) return;
+  ++s.stopsHeld;
+  if (ms == core_scenario::kNever)
+    callLog.Write("Zephal_Stop holds its caller and does not return");
+  else
+    callLog.Write("Zephal_Stop holds its caller for %u ms", static_cast<unsigned>(ms));
+  Sleep(ms == core_scenario::kNever ? core_scenario::kMostQueryHangMs : ms);
+  --s.stopsHeld;
+  callLog.Write("Zephal_Stop returns");
+}
+
 void MakeUpDate(char (&date)[core_scenario::kDateSize]) {
   const std::time_t then = std::time(nullptr) + static_cast<std::time_t>(kDefaultDateDaysAhead) * 86400;
   const std::tm* local = std::localtime(&then);

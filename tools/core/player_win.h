@@ -68,6 +68,7 @@ struct Session {
   std::atomic<DWORD> callbackThread{0};  // the thread in a locked callback, for the log
   HANDLE cleared;                        // set by Zephal_Clear; a hung query waits for it
   Clock::time_point queryHangFrom = Clock::time_point::max();
+  std::atomic<int> stopsHeld{0};  // `stop-return`: Zephal_Stop calls not returned yet
   std::condition_variable wake;
   bool closing = false;
   CoreMessageCallback onMessage = nullptr;
@@ -151,5 +152,7 @@ void EndSession(Session& s, const char* caller);
 void EndCurrentSession(const char* caller);
 // `query-hang`: holds the calling thread from the scenario's moment on.
 void HangQuery(Session& s);
+// `stop-return`: holds the thread that called Zephal_Stop after the stop's work.
+void HoldStop(Session& s);
 
 }  // namespace core_stand_in

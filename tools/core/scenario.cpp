@@ -175,6 +175,8 @@ std::string ReadConnectDelay(Words& words, Scenario& s) { return ReadDelay(words
 
 std::string ReadStop(Words& words, Scenario& s) { return ReadDelay(words, "never-idle", &s.stopDelayMs); }
 
+std::string ReadStopReturn(Words& words, Scenario& s) { return ReadDelay(words, "never", &s.stopReturnMs); }
+
 std::string ReadLogin(Words& words, Scenario& s) {
   const std::string_view word = words.Next();
   if (word == "ok") {
@@ -378,6 +380,7 @@ constexpr Key kKeys[] = {
     {"init", ReadInit},
     {"connect-delay", ReadConnectDelay},
     {"stop", ReadStop},
+    {"stop-return", ReadStopReturn},
     {"login", ReadLogin},
     {"password", ReadPassword},
     {"account-status", ReadAccountStatus},

@@ -93,6 +93,9 @@ struct Scenario {
   // call, as a core that keeps its lock while it calls back.
   bool callbackLock = false;
   uint32_t clearWaitMs = kDefaultClearWaitMs;  // kNever: waits for the threads however long
+  // `stop-return`: how long Zephal_Stop holds its caller after it has done its
+  // work; kNever: it does not return (for at most kMostQueryHangMs).
+  uint32_t stopReturnMs = 0;
   // `query-hang <when>`: from then on Zephal_Get_QueryData returns only at Zephal_Clear.
   bool queryHangSet = false;
   Anchor queryHangAnchor = Anchor::Start;

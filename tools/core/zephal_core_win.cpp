@@ -32,6 +32,7 @@ using core_stand_in::EndCurrentSession;
 using core_stand_in::EndSession;
 using core_stand_in::FillEntries;
 using core_stand_in::HangQuery;
+using core_stand_in::HoldStop;
 using core_stand_in::Hex;
 using core_stand_in::kMessageLine;
 using core_stand_in::kStatusLine;
@@ -175,10 +176,14 @@ uint32_t ZEPHAL_CDECL Zephal_Stop(void* context, uint32_t reason) {
     callLog.Write("Zephal_Stop context=%p reason=%u -> 0", context, static_cast<unsigned>(reason));
   }
   session->wake.notify_all();
+  HoldStop(*session);
   return 0;
 }
 
 uint32_t ZEPHAL_CDECL Zephal_Clear(void) {
+  // What a client must never do: release the core beside a stop of its own.
+  if (const std::shared_ptr<Session> session = CurrentSession())
+    if (session->stopsHeld > 0) callLog.Write("Zephal_Clear called while a Zephal_Stop still runs");
   callLog.Write("Zephal_Clear -> 0");
   EndCurrentSession("Zephal_Clear");
   return 0;
