@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/app_state.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "core/account_notice.h"
 #include "coreapi/core_api.h"
@@ -23,9 +24,7 @@ constexpr UINT IDS_CONNECTED_ADDRESS = 1822;
 constexpr char kBalloonName[] = "lumora_zephal";
 
 std::string LoadText(UINT id) {
-  char buffer[1000] = "";
-  LoadStringA(appState.hInstance, id, buffer, sizeof buffer);
-  return buffer;
+  return LoadGbkString(appState.hInstance, id, 1000);
 }
 
 // The address field holds 17 bytes that need not be terminated.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/app_state.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "base/top_calls.h"
 #include "base/version.h"
@@ -31,10 +32,7 @@ constexpr char kBrandTag[] = "KAVRO";
 std::atomic<bool> upgrading{false};
 
 std::string LoadText(UINT id, size_t size) {
-  std::string text(size, '\0');
-  const int n = LoadStringA(appState.hInstance, id, &text[0], static_cast<int>(size));
-  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return text;
+  return LoadGbkString(appState.hInstance, id, size);
 }
 
 void LogEntries(const char* format, const ConflictList& entries) {
@@ -85,7 +83,9 @@ void HandleUpgradeRequired() {
   if (!LaunchUpdater()) upgrading = false;  // an updater already runs: the client goes on
 }
 
-bool UpdaterRunning() { return FindWindowA(kUpdaterClass, kUpdaterTitle) != nullptr; }
+bool UpdaterRunning() {
+  return FindWindowW(GbkToWide(kUpdaterClass).c_str(), GbkToWide(kUpdaterTitle).c_str()) != nullptr;
+}
 
 bool LaunchUpdater() {
   if (UpdaterRunning()) {
@@ -103,8 +103,9 @@ bool LaunchUpdater() {
   // Empty when the installation directory leaves no room for its name (reported at start-up).
   if (appState.updaterPath[0]) {
     const INT_PTR started = reinterpret_cast<INT_PTR>(
-        ShellExecuteA(nullptr, "open", appState.updaterPath, parameters, nullptr, SW_SHOWNORMAL));
-    MsgBox(0x10004, "UPGRADE: %s %s (%d)", appState.updaterPath, parameters, static_cast<int>(started));
+        ShellExecuteW(nullptr, L"open", appState.updaterPath, GbkToWide(parameters).c_str(), nullptr, SW_SHOWNORMAL));
+    MsgBox(0x10004, "UPGRADE: %s %s (%d)", WideToLogText(WideView(appState.updaterPath)).c_str(), parameters,
+           static_cast<int>(started));
   } else {
     MsgBox(0x10001, "UPGRADE: no usable updater path, the updater is not started");
   }
