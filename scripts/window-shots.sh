@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
 # Screenshots of the main window in each view at one display scale, under
 # Xvfb on a Wine prefix of their own (build/wine-shots):
-#   bash scripts/window-shots.sh DPI [OUTDIR]     (DPI 96, 120, 144, 192, ...)
+#   bash scripts/window-shots.sh DPI [OUTDIR [LOCALE]]   (DPI 96, 120, 144, 192, ...)
 # writes OUTDIR/main-window-DPI-{idle,settings,about,connecting,connected}.png
-# (OUTDIR defaults to build/shots). ZEPHAL_CLIENT_EXE takes another build of
-# the client, to compare two builds picture by picture (compare -metric AE).
+# (OUTDIR defaults to build/shots). LOCALE (en_US.UTF-8 for code page 1252,
+# zh_TW.UTF-8 for 950; zh_CN.UTF-8, 936, without it) runs the session under
+# that system locale and puts it in the names: main-window-DPI-LOCALE-VIEW.png.
+# ZEPHAL_CLIENT_EXE takes another build of the client, to compare two builds
+# picture by picture (compare -metric AE).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dpi=${1:?usage: window-shots.sh DPI [OUTDIR]}
 out=${2:-$root/build/shots}
+locale=${3:-}
+tag=$dpi${locale:+-$locale}
+[ -z "$locale" ] || export ZEPHAL_WINE_LANG="$locale"
 bin="$root/build/win64/bin"
 exe=${ZEPHAL_CLIENT_EXE:-$bin/lumora_zephal.exe}
 mkdir -p "$out"
@@ -51,8 +57,8 @@ geometry=$(xwininfo -root -tree | grep -oE "$size\+[0-9]+\+[0-9]+" | head -n 1 |
 left=$(echo "$geometry" | cut -d+ -f2)
 top=$(echo "$geometry" | cut -d+ -f3)
 shoot() {
-  import -window root -crop "$geometry" +repage "$out/main-window-$dpi-$1.png"
-  echo "$out/main-window-$dpi-$1.png"
+  import -window root -crop "$geometry" +repage "$out/main-window-$tag-$1.png"
+  echo "$out/main-window-$tag-$1.png"
 }
 # Toolbar icons by their 96-DPI zone middles, scaled.
 click() { xdotool mousemove $((left + $(s "$1"))) $((top + $(s "$2"))) click 1; sleep 0.8; }

@@ -176,6 +176,6 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
         TrayUpdate(appState.runState, 1);
         return 0;
       }
-      return DefWindowProcA(hwnd, msg, wParam, lParam);
+      return DefWindowProcW(hwnd, msg, wParam, lParam);
   }
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/app_state.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "core/account_notice.h"
 #include "coreapi/core_api.h"
@@ -22,11 +23,7 @@ constexpr UINT IDS_CONNECTED_TITLE = 1821;
 constexpr UINT IDS_CONNECTED_ADDRESS = 1822;
 constexpr char kBalloonName[] = "lumora_zephal";
 
-std::string LoadText(UINT id) {
-  char buffer[1000] = "";
-  LoadStringA(appState.hInstance, id, buffer, sizeof buffer);
-  return buffer;
-}
+constexpr size_t kFormatBytes = 1000;
 
 // The address field holds 17 bytes that need not be terminated.
 std::string AssignedAddress(const CoreQueryRecord& record) {
@@ -54,12 +51,14 @@ void OnConnected() {
 
   char title[200];
   char text[200];
-  std::snprintf(title, sizeof title, LoadText(IDS_CONNECTED_TITLE).c_str(), kBalloonName);
+  const std::string titleFormat = LoadGbkString(appState.hInstance, IDS_CONNECTED_TITLE, kFormatBytes);
+  std::snprintf(title, sizeof title, titleFormat.c_str(), kBalloonName);
   const std::string address = AssignedAddress(record);
   if (address.empty())
     std::snprintf(text, sizeof text, " ");
   else
-    std::snprintf(text, sizeof text, LoadText(IDS_CONNECTED_ADDRESS).c_str(), address.c_str());
+    std::snprintf(text, sizeof text, LoadGbkString(appState.hInstance, IDS_CONNECTED_ADDRESS, kFormatBytes).c_str(),
+                  address.c_str());
   TrayBalloon(appState.hwndControl, title, text);
 
   ShowMainView();

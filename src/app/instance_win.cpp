@@ -5,6 +5,7 @@
 
 #include "app/instance_rule.h"
 #include "base/app_state.h"
+#include "base/gbk_text_win.h"
 
 namespace {
 
@@ -144,7 +145,8 @@ void WriteRecord(HANDLE mapping, uint32_t session) {
 // that belong to any other program are passed over.
 HWND ControlWindowOf(DWORD pid) {
   HWND window = nullptr;
-  while ((window = FindWindowExA(nullptr, window, kControlClass, nullptr)) != nullptr) {
+  const WideText cls = GbkToWide(kControlClass);
+  while ((window = FindWindowExW(nullptr, window, cls.c_str(), nullptr)) != nullptr) {
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     if (owner == pid) return window;

@@ -13,6 +13,7 @@
 #include "base/catalogue.h"
 #include "app/report_format.h"
 #include "base/app_state.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 
 int debugLog = 0;
@@ -53,9 +54,9 @@ void SetLogStream(FILE* stream) {
 // A fresh file takes the permissions the folder passes on. The old log, or
 // whatever lies under its name (a link to another file, a file with a DACL of
 // someone else's choosing), is removed, never written through.
-HANDLE CreateFreshLog(const char* path, DWORD* error) {
-  if (!DeleteFileA(path) && (*error = GetLastError()) != ERROR_FILE_NOT_FOUND) return INVALID_HANDLE_VALUE;
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
+HANDLE CreateFreshLog(const wchar_t* path, DWORD* error) {
+  if (!DeleteFileW(path) && (*error = GetLastError()) != ERROR_FILE_NOT_FOUND) return INVALID_HANDLE_VALUE;
+  HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) *error = GetLastError();
   return file;
@@ -68,8 +69,8 @@ constexpr char kLogDacl[] = "D:P(A;;FA;;;BA)(A;;FA;;;SY)(A;;0x1200a9;;;BU)";
 // An old log that is still open elsewhere cannot be removed. It is taken
 // over only when it is a plain file (no second name, no link), its DACL set
 // to the folder's entries first, and emptied as a new log would be.
-HANDLE TakeOverHeldLog(const char* path, DWORD* error) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES | READ_CONTROL | WRITE_DAC,
+HANDLE TakeOverHeldLog(const wchar_t* path, DWORD* error) {
+  HANDLE file = CreateFileW(path, GENERIC_WRITE | FILE_READ_ATTRIBUTES | READ_CONTROL | WRITE_DAC,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
@@ -99,7 +100,10 @@ HANDLE TakeOverHeldLog(const char* path, DWORD* error) {
   return INVALID_HANDLE_VALUE;
 }
 
-void OpenLogFile(const char* path) {
+// The path is wide: the directory may hold what code page 936 cannot. The
+// lines stay GBK, the path in them too.
+void OpenLogFile(const wchar_t* path) {
+  const std::string shown = WideToLogText(WideView(path));
   // The previous instance's handle may linger (under Wine, seen for many
   // seconds after the exit), a delete may still be pending, a reader may
   // share no writing: such a refusal is brief, so the open is tried again
@@ -124,7 +128,7 @@ void OpenLogFile(const char* path) {
   // instead of vanishing.
   if (file == INVALID_HANDLE_VALUE) {
     SetLogStream(stdout);
-    MsgBox(kLogWarning, "Warning: cannot open the log file: %s", path);
+    MsgBox(kLogWarning, "Warning: cannot open the log file: %s", shown.c_str());
     return;
   }
   const bool redirected = SetStdHandle(STD_OUTPUT_HANDLE, file) && SetStdHandle(STD_ERROR_HANDLE, file);
@@ -138,12 +142,12 @@ void OpenLogFile(const char* path) {
   FILE* stream = _fdopen(fd, "w");
   if (!stream) _close(fd);
   SetLogStream(stream ? stream : stdout);
-  if (!redirected) MsgBox(kLogWarning, "Error: cannot redirect stdout/stderr to the log file: %s", path);
+  if (!redirected) MsgBox(kLogWarning, "Error: cannot redirect stdout/stderr to the log file: %s", shown.c_str());
   if (!stream) MsgBox(kLogWarning, "Error: log redirect failed due to _fdopen");
   if (takenOver)
-    MsgBox(0x10004, "LOG: %s was still open elsewhere: taken over with the folder's DACL set on it", path);
+    MsgBox(0x10004, "LOG: %s was still open elsewhere: taken over with the folder's DACL set on it", shown.c_str());
   else
-    MsgBox(0x10004, "LOG: %s created afresh, with the DACL the folder passes on", path);
+    MsgBox(0x10004, "LOG: %s created afresh, with the DACL the folder passes on", shown.c_str());
 }
 
 // The owner of a report box: the control window when the box opens on its
@@ -169,7 +173,7 @@ void LogLine(const char* text) {
 
 int ShowReportBox(HWND owner, const char* text, UINT style) {
   ++boxOpen;
-  const int answer = MessageBoxA(owner, text, kBoxCaption, style);
+  const int answer = MessageBoxW(owner, GbkToWide(text).c_str(), GbkToWide(kBoxCaption).c_str(), style);
   --boxOpen;
   return answer;
 }
@@ -202,11 +206,13 @@ void ReportDll(uint32_t code, const char* text) {
   }
 }
 
+std::u16string LogFilePath() {
+  return std::u16string(WideView(appState.installDirW)) + u"lumora_zephal" + u"." + u"log";
+}
+
 void LogSetup() {
   if (appState.writeLog) {
-    char path[MAX_PATH + 32];
-    std::snprintf(path, sizeof path, "%s%s.%s", appState.installDir, "lumora_zephal", "log");
-    OpenLogFile(path);
+    OpenLogFile(WideChars(LogFilePath()));
   } else {
     SetLogStream(stdout);
   }
@@ -222,6 +228,6 @@ void LogClose() {
 void RaiseReportBox() {
   // Report boxes carry this caption; bringing the open one forward is what a
   // click elsewhere in the client should do while it waits for an answer.
-  HWND box = FindWindowA(nullptr, kBoxCaption);
+  HWND box = FindWindowW(nullptr, GbkToWide(kBoxCaption).c_str());
   if (box) SetForegroundWindow(box);
 }

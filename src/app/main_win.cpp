@@ -11,6 +11,7 @@
 #include "app/instance_win.h"
 #include "base/app_state.h"
 #include "base/bounded_wait_win.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "base/top_calls.h"
 #include "settings/settings_store_win.h"
@@ -20,10 +21,10 @@
 namespace {
 
 constexpr int kIconApp = 1000;
-constexpr char kUpdaterFile[] = "updater.exe";
+constexpr char16_t kUpdaterFile[] = u"updater.exe";
 
 void CloseRunningUpdater() {
-  HWND updater = FindWindowA("ZephalUpdater", "Zephal Acc Updater");
+  HWND updater = FindWindowW(L"ZephalUpdater", L"Zephal Acc Updater");
   if (!updater) return;
   PostMessageA(updater, WM_CLOSE, 0, 0);
   Sleep(200);
@@ -35,9 +36,9 @@ constexpr uint32_t kOtherUserReport = 0x162001;
 // The updater's path, or an empty one when the installation directory leaves
 // no room for it: a cut name would move or start another program.
 bool SetUpdaterPath() {
-  std::string path;
-  const bool fits = InstallFilePath(appState.installDir, kUpdaterFile, &path);
-  std::snprintf(appState.updaterPath, sizeof appState.updaterPath, "%s", fits ? path.c_str() : "");
+  std::u16string path;
+  const bool fits = InstallFilePath(std::u16string(WideView(appState.installDirW)), kUpdaterFile, &path);
+  lstrcpynW(appState.updaterPath, fits ? WideChars(path) : L"", MAX_PATH);
   return fits;
 }
 
@@ -46,27 +47,29 @@ enum class PendingUpdater { kDone, kTooLong, kNotOurFolder };
 // The updater runs elevated: a pending one is moved into place only from the
 // folder this program runs from, never from wherever the key says.
 PendingUpdater PlacePendingUpdater() {
-  std::string pending;
-  if (!InstallFilePath(appState.installDir, std::string("_") + kUpdaterFile, &pending)) return PendingUpdater::kTooLong;
-  if (!appState.updaterPath[0] || GetFileAttributesA(pending.c_str()) == INVALID_FILE_ATTRIBUTES)
+  std::u16string pending;
+  if (!InstallFilePath(std::u16string(WideView(appState.installDirW)), std::u16string(u"_") + kUpdaterFile, &pending))
+    return PendingUpdater::kTooLong;
+  if (!appState.updaterPath[0] || GetFileAttributesW(WideChars(pending)) == INVALID_FILE_ATTRIBUTES)
     return PendingUpdater::kDone;
-  if (!IsProgramFolder(appState.installDir)) return PendingUpdater::kNotOurFolder;
-  MoveFileExA(pending.c_str(), appState.updaterPath, MOVEFILE_REPLACE_EXISTING);
+  if (!IsProgramFolder(appState.installDirW)) return PendingUpdater::kNotOurFolder;
+  MoveFileExW(WideChars(pending), appState.updaterPath, MOVEFILE_REPLACE_EXISTING);
   return PendingUpdater::kDone;
 }
 
 bool RegisterControlClass(HINSTANCE instance) {
-  WNDCLASSEXA wc{};
+  static const WideText name = GbkToWide(kControlClass);
+  WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = ControlWindowProc;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(kIconApp));
-  wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(kIconApp));
+  wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(kIconApp));
+  wc.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(kIconApp));
   wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kControlClass;
-  return RegisterClassExA(&wc) != 0;
+  wc.lpszClassName = name.c_str();
+  return RegisterClassExW(&wc) != 0;
 }
 
 }  // namespace
@@ -104,13 +107,19 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   SkinInit(instance);
   LogSetup();
   // Reported once the log is open, like the Run entry that does not fit.
+  const std::string directory = WideToLogText(WideView(appState.installDirW)), updater = WideToLogText(kUpdaterFile);
   if (!updaterFits)
-    MsgBox(0x10001, "DIRS: updater path too long, not used: %s%s", appState.installDir, kUpdaterFile);
+    MsgBox(0x10001, "DIRS: updater path too long, not used: %s%s", directory.c_str(), updater.c_str());
   else if (pending == PendingUpdater::kTooLong)
-    MsgBox(0x10001, "DIRS: pending updater path too long, not moved: %s_%s", appState.installDir, kUpdaterFile);
+    MsgBox(0x10001, "DIRS: pending updater path too long, not moved: %s_%s", directory.c_str(), updater.c_str());
   else if (pending == PendingUpdater::kNotOurFolder)
-    MsgBox(0x10001, "DIRS: pending updater not in the program's folder, not moved: %s_%s", appState.installDir,
-           kUpdaterFile);
+    MsgBox(0x10001, "DIRS: pending updater not in the program's folder, not moved: %s_%s", directory.c_str(),
+           updater.c_str());
+  // Files and programs are named wide and work in any directory; what is
+  // built as GBK (the autorun entry, the log-on task) needs its GBK form.
+  if (!appState.installDir[0])
+    MsgBox(0x10001, "DIRS: code page 936 cannot hold the installation directory %s; autorun cannot be set up",
+           directory.c_str());
   ReportDllSearch(dllSearch);
   ProtectSettingsKey();
   if (InstanceRuleUnavailable())
@@ -121,15 +130,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 
   if (!RegisterControlClass(instance))
     MsgBox(0x12020, "WINDOW: Registe the class of the window failed(code=%d).", static_cast<int>(GetLastError()));
-  HWND control = CreateWindowExA(0, kControlClass, kControlTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                 230, 200, nullptr, nullptr, instance, nullptr);
+  HWND control = CreateWindowExW(0, GbkToWide(kControlClass).c_str(), GbkToWide(kControlTitle).c_str(),
+                                 WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 230, 200, nullptr, nullptr,
+                                 instance, nullptr);
   if (!control && !ControlWindowEndedEarly())
     MsgBox(0x12020, "WINDOW: couldn't create the main window(code=%d).", static_cast<int>(GetLastError()));
 
   MSG msg{};
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   // A thread the exit stopped waiting for may still paint with the picture
   // store, or a job may still log, which the runtime's exit would destroy

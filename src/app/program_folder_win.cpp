@@ -61,9 +61,9 @@ void ReportDllSearch(const DllSearch& search) {
            static_cast<unsigned long>(search.error));
 }
 
-bool IsProgramFolder(const std::string& folder) {
+bool IsProgramFolder(const wchar_t* folder) {
   const FileIdentity program = ProgramFolderIdentity();
-  const FileIdentity other(CreateFileA(folder.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const FileIdentity other(CreateFileW(folder, 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                       nullptr));
   return program.Same(other);
 }

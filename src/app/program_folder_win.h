@@ -18,7 +18,7 @@ DllSearch LimitDllSearch();
 // Logs what LimitDllSearch did, once the log is open.
 void ReportDllSearch(const DllSearch& search);
 
-// True when `folder` (ANSI, with or without its trailing backslash) is the
-// folder this program was started from: the same directory on disk, whatever
-// the spelling.
-bool IsProgramFolder(const std::string& folder);
+// True when `folder` (with or without its trailing backslash) is the folder
+// this program was started from: the same directory on disk, whatever the
+// spelling.
+bool IsProgramFolder(const wchar_t* folder);

@@ -5,6 +5,7 @@
 #include "app/shutdown_plan.h"
 #include "base/app_state.h"
 #include "base/bounded_wait_win.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "core/core_connection_win.h"
 #include "coreapi/core_api.h"
@@ -31,13 +32,12 @@ std::atomic<bool> handOverRequested{false};
 std::atomic<bool> threadsLeft{false};
 
 bool ConfirmExit() {
-  char format[101] = "";
-  LoadStringA(appState.hInstance, IDS_EXIT_CONFIRM, format, sizeof format);
+  const std::string format = LoadGbkString(appState.hInstance, IDS_EXIT_CONFIRM, 101);
   char text[256];
-  std::snprintf(text, sizeof text, format, kProductName);
+  std::snprintf(text, sizeof text, format.c_str(), kProductName);
   // A question, not a report: it does not count as an open report box.
-  return MessageBoxA(nullptr, text, kBoxCaption, MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2 | MB_SETFOREGROUND) ==
-         IDYES;
+  return MessageBoxW(nullptr, GbkToWide(text).c_str(), GbkToWide(kBoxCaption).c_str(),
+                     MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2 | MB_SETFOREGROUND) == IDYES;
 }
 
 BOOL CALLBACK FindQuestion(HWND window, LPARAM found) {

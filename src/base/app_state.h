@@ -17,8 +17,12 @@ struct AppState {
   std::atomic<int> mainCreated;
   std::atomic<int> mainVisible;
   LayoutRecord* layout;
+  // The installation directory as Windows names it (ending in a backslash),
+  // and its code page 936 form for the log and for what is built from it as
+  // GBK; that form is empty when code page 936 cannot hold the directory.
+  wchar_t installDirW[MAX_PATH];
   char installDir[MAX_PATH];
-  char updaterPath[MAX_PATH];
+  wchar_t updaterPath[MAX_PATH];
   int rememberUser;
   int rememberPassword;
   int autoRun;

@@ -38,7 +38,7 @@ bool RunBounded(BoundedJob* job, DWORD timeoutMs) {
     }
     if (r != WAIT_OBJECT_0 + 1) break;
     MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
   CloseHandle(thread);
   return done;

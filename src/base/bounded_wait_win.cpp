@@ -10,7 +10,7 @@ bool WaitServingSent(HANDLE handle, DWORD timeoutMs) {
     if (r == WAIT_OBJECT_0) return true;
     if (r != WAIT_OBJECT_0 + 1) return false;
     MSG msg;
-    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
 }
 
@@ -24,7 +24,7 @@ bool WaitServingSentUntil(bool (*done)(), DWORD timeoutMs) {
     const DWORD left = timeoutMs - elapsed;
     if (MsgWaitForMultipleObjects(0, nullptr, FALSE, left < kLookMs ? left : kLookMs, QS_SENDMESSAGE) == WAIT_OBJECT_0) {
       MSG msg;
-      PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+      PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
   }
 }

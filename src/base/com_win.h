@@ -4,6 +4,8 @@
 #include <objbase.h>
 #include <oleauto.h>
 
+#include "base/gbk_text_win.h"
+
 // Joins the calling thread to a single-threaded apartment for its lifetime. A
 // thread already in another apartment keeps it (and can still make the calls).
 class ComApartment {
@@ -49,11 +51,11 @@ class ComRef {
 
 class Bstr {
  public:
-  // From code page 936 text.
+  // From code page 936 text, whatever the system's ANSI code page (a task
+  // definition is longer than any shown text: no limit).
   explicit Bstr(const char* text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    b_ = n > 0 ? SysAllocStringLen(nullptr, static_cast<UINT>(n - 1)) : nullptr;
-    if (b_) MultiByteToWideChar(CP_ACP, 0, text, -1, b_, n);
+    const WideText wide = GbkToWide(text ? text : "", SIZE_MAX);
+    b_ = SysAllocStringLen(wide.c_str(), static_cast<UINT>(wide.text.size()));
   }
   ~Bstr() { SysFreeString(b_); }
   Bstr(const Bstr&) = delete;

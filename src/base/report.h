@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
 // Verbose logging, from the "-debuglog" switch.
 extern int debugLog;
@@ -20,6 +21,9 @@ void LogLine(const char* text);
 void MsgBox(uint32_t code, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // A core library event or result with the text that came with it.
 void ReportDll(uint32_t code, const char* text);
+// Where the log file is (and is opened when appState.writeLog is set): the
+// installation folder's "lumora_zephal.log".
+std::u16string LogFilePath();
 // Opens the log according to appState.writeLog.
 void LogSetup();
 void LogClose();

@@ -12,6 +12,7 @@
 #include "base/app_state.h"
 #include "base/bounded_call_win.h"
 #include "base/com_win.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 
 namespace {
@@ -114,12 +115,11 @@ HRESULT OpenAsDesktopUser(const std::string& address) {
   if (n == 0 || n >= MAX_PATH - 16) return HRESULT_FROM_WIN32(ERROR_BUFFER_OVERFLOW);
   lstrcatW(program, L"\\rundll32.exe");
   // "program" url.dll,FileProtocolHandler address
-  const int length = MultiByteToWideChar(CP_ACP, 0, address.c_str(), -1, nullptr, 0);
-  if (length <= 0) return LastError();
-  std::vector<wchar_t> commandLine(MAX_PATH + 40 + length);
+  const WideText wide = GbkToWide(address);
+  std::vector<wchar_t> commandLine(MAX_PATH + 40 + wide.text.size() + 1);
   wsprintfW(commandLine.data(), L"\"%s\" url.dll,FileProtocolHandler ", program);
   const int used = lstrlenW(commandLine.data());
-  MultiByteToWideChar(CP_ACP, 0, address.c_str(), -1, commandLine.data() + used, length);
+  lstrcpynW(commandLine.data() + used, wide.c_str(), static_cast<int>(wide.text.size() + 1));
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION started{};
@@ -132,11 +132,10 @@ HRESULT OpenAsDesktopUser(const std::string& address) {
 
 // The box the user copies the address from (Ctrl+C copies a box's text).
 void ShowAddress(const std::string& address) {
-  char format[256] = "";
-  if (LoadStringA(appState.hInstance, kPageAddressText, format, sizeof format) <= 0)
-    lstrcpynA(format, "%s", sizeof format);
-  std::vector<char> text(sizeof format + address.size());
-  std::snprintf(text.data(), text.size(), format, address.c_str());
+  std::string format = LoadGbkString(appState.hInstance, kPageAddressText, 256);
+  if (format.empty()) format = "%s";
+  std::vector<char> text(256 + address.size());
+  std::snprintf(text.data(), text.size(), format.c_str(), address.c_str());
   ShowReportBox(nullptr, text.data(), MB_ICONINFORMATION | MB_SETFOREGROUND | MB_TOPMOST);
 }
 
@@ -146,9 +145,16 @@ enum PageState : LONG { kRunning, kOpened, kNotOpened, kAbandoned };
 
 PageRoutes DesktopUserRoutes() { return PageRoutes{OpenThroughDesktopShell, OpenAsDesktopUser}; }
 
-void OpenWebPage(const char* address) { OpenWebPageWith(DesktopUserRoutes(), address); }
+void OpenForDesktopUser(const char* target) { OpenForDesktopUserWith(DesktopUserRoutes(), target); }
 
-void OpenWebPageWith(const PageRoutes& routes, const char* address) {
+void OpenPageResource(UINT id, size_t bufferBytes) {
+  const std::string address = LoadGbkString(appState.hInstance, id, bufferBytes);
+  if (address.empty()) return;
+  MsgBox(kReportDetail, "WINDOW: open %s", address.c_str());
+  OpenForDesktopUser(address.c_str());
+}
+
+void OpenForDesktopUserWith(const PageRoutes& routes, const char* address) {
   if (!address || !*address) return;
   struct PageJob : BoundedJob {
     PageRoutes routes;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/app_state.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "base/top_calls.h"
 #include "base/version.h"
@@ -29,13 +30,6 @@ constexpr char kBrandTag[] = "KAVRO";
 // a second demand (on this thread after the box, or on another thread while
 // it waits) does not start a second hand-over.
 std::atomic<bool> upgrading{false};
-
-std::string LoadText(UINT id, size_t size) {
-  std::string text(size, '\0');
-  const int n = LoadStringA(appState.hInstance, id, &text[0], static_cast<int>(size));
-  text.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return text;
-}
 
 void LogEntries(const char* format, const ConflictList& entries) {
   for (const ConflictEntry& entry : entries)
@@ -62,8 +56,9 @@ std::unique_ptr<ConflictList> ReadConflictList() {
 void HandleClosableConflicts(const ConflictList& entries) {
   LogEntries("CB-PCL: B %s %d %s", entries);
   if (appState.runState == RUN_CONNECTED) return;  // the tunnel is up: they are only logged
-  const std::string text = BuildConflictText(LoadText(IDS_CONFLICT_CLOSABLE, kConflictTextSize) + "\n", entries,
-                                             LoadText(IDS_CONFLICT_QUESTION, kConflictTextSize));
+  const std::string heading = LoadGbkString(appState.hInstance, IDS_CONFLICT_CLOSABLE, kConflictTextSize) + "\n";
+  const std::string text =
+      BuildConflictText(heading, entries, LoadGbkString(appState.hInstance, IDS_CONFLICT_QUESTION, kConflictTextSize));
   const int answer = ShowReportBox(nullptr, text.c_str(), MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL);
   if (answer != IDYES || ClientClosedMeanwhile()) return;
   Zephal_Proc_Kill();
@@ -71,7 +66,8 @@ void HandleClosableConflicts(const ConflictList& entries) {
 
 void HandleUnclosableConflicts(const ConflictList& entries) {
   LogEntries("CB-PCL: F %s %d %s", entries);
-  const std::string text = BuildConflictText(LoadText(IDS_CONFLICT_UNCLOSABLE, kConflictTextSize), entries, "");
+  const std::string text =
+      BuildConflictText(LoadGbkString(appState.hInstance, IDS_CONFLICT_UNCLOSABLE, kConflictTextSize), entries, "");
   ShowReportBox(nullptr, text.c_str(), MB_OK | MB_SYSTEMMODAL);
 }
 
@@ -85,7 +81,9 @@ void HandleUpgradeRequired() {
   if (!LaunchUpdater()) upgrading = false;  // an updater already runs: the client goes on
 }
 
-bool UpdaterRunning() { return FindWindowA(kUpdaterClass, kUpdaterTitle) != nullptr; }
+bool UpdaterRunning() {
+  return FindWindowW(GbkToWide(kUpdaterClass).c_str(), GbkToWide(kUpdaterTitle).c_str()) != nullptr;
+}
 
 bool LaunchUpdater() {
   if (UpdaterRunning()) {
@@ -93,8 +91,7 @@ bool LaunchUpdater() {
     return false;
   }
   const std::string version = FormatVersion(ClientVersion);
-  const std::string page = LoadText(IDS_DOWNLOAD_PAGE, kPageAddressSize);
-  if (!page.empty()) OpenWebPage(page.c_str());
+  OpenPageResource(IDS_DOWNLOAD_PAGE, kPageAddressSize);
   Sleep(1000);
 
   char parameters[128];
@@ -103,8 +100,9 @@ bool LaunchUpdater() {
   // Empty when the installation directory leaves no room for its name (reported at start-up).
   if (appState.updaterPath[0]) {
     const INT_PTR started = reinterpret_cast<INT_PTR>(
-        ShellExecuteA(nullptr, "open", appState.updaterPath, parameters, nullptr, SW_SHOWNORMAL));
-    MsgBox(0x10004, "UPGRADE: %s %s (%d)", appState.updaterPath, parameters, static_cast<int>(started));
+        ShellExecuteW(nullptr, L"open", appState.updaterPath, GbkToWide(parameters).c_str(), nullptr, SW_SHOWNORMAL));
+    MsgBox(0x10004, "UPGRADE: %s %s (%d)", WideToLogText(WideView(appState.updaterPath)).c_str(), parameters,
+           static_cast<int>(started));
   } else {
     MsgBox(0x10001, "UPGRADE: no usable updater path, the updater is not started");
   }

@@ -8,6 +8,7 @@
 #include "base/catalogue.h"
 #include "base/report.h"
 #include "base/top_calls.h"
+#include "base/web_page_win.h"
 #include "core/conflicts_win.h"
 #include "coreapi/core_records.h"
 

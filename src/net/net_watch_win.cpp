@@ -72,7 +72,7 @@ DWORD WINAPI NetWatchThread(LPVOID parameter) {
   for (bool running = true; running;) {
     if (MsgWaitForMultipleObjects(1, &w.stop, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0 + 1) break;
     MSG msg;
-    while (running && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (running && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       if (msg.message == WMU_NETWATCH_QUIT || msg.message == WM_QUIT) {
         running = false;
       } else if (msg.message == WM_TIMER && msg.hwnd == nullptr) {
@@ -83,7 +83,7 @@ DWORD WINAPI NetWatchThread(LPVOID parameter) {
         if (step.probe) NetWatchTick(w);
         running = !w.Stopped();
       } else {
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
       }
     }
   }

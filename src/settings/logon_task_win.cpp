@@ -101,6 +101,8 @@ DWORD WINAPI TaskThread(LPVOID) {
 }  // namespace
 
 void RequestLogonTask(bool enable, const char* installDir, HWND notify) {
+  // Without its GBK form (start-up has said why) the task would start a program of no directory.
+  if (enable && (!installDir || !*installDir)) return;
   {
     std::lock_guard<std::mutex> hold(requests.lock);
     requests.enable = enable;

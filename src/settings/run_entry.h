@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-constexpr size_t kRunEntrySize = 260;  // bytes written, terminator and zero padding included
+constexpr size_t kRunEntrySize = 260;  // characters written, terminator and zero padding included
 constexpr char kProgramFile[] = "lumora_zephal.exe";
 
 // installDir + program file, quoted when it contains a blank so Windows cannot

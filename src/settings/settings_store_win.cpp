@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/app_state.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "settings/client_config.h"
 #include "settings/key_access.h"
@@ -49,21 +50,26 @@ int WriteTextField(HKEY key, size_t offset, const std::array<uint8_t, cc::kTextF
 }
 
 int ShowLoadFailure(HINSTANCE instance) {
-  char text[101] = "";
-  LoadStringA(instance, IDS_SETTINGS_FAILED, text, sizeof text);
-  ShowReportBox(nullptr, text, MB_ICONERROR | MB_SETFOREGROUND);
+  const std::string text = LoadGbkString(instance, IDS_SETTINGS_FAILED, 101);
+  ShowReportBox(nullptr, text.c_str(), MB_ICONERROR | MB_SETFOREGROUND);
   return 0;
 }
 
 // Reads everything; false on the first failure.
 bool ReadSettings(HKEY key, AppState* s) {
-  if (!RegReadString(key, "", s->installDir, sizeof s->installDir)) return false;
-  size_t len = std::strlen(s->installDir);
-  if (len == 0 || s->installDir[len - 1] != '\\') {
-    if (len + 1 >= sizeof s->installDir) return false;
-    s->installDir[len] = '\\';
-    s->installDir[len + 1] = '\0';
+  const DWORD count = sizeof s->installDirW / sizeof s->installDirW[0];
+  if (!RegReadString(key, "", s->installDirW, count)) return false;
+  size_t len = wcslen(s->installDirW);
+  if (len == 0 || s->installDirW[len - 1] != L'\\') {
+    if (len + 1 >= count) return false;
+    s->installDirW[len] = L'\\';
+    s->installDirW[len + 1] = L'\0';
   }
+  // The GBK form stays empty when code page 936 cannot hold the directory
+  // (start-up reports it once the log is open).
+  std::string gbk;
+  if (WideToGbk(WideView(s->installDirW), sizeof s->installDir - 1, &gbk) != GbkInput::Fits) gbk.clear();
+  lstrcpynA(s->installDir, gbk.c_str(), sizeof s->installDir);
   // A short or mistyped value is refused here, before any field is read from it.
   std::vector<uint8_t> value;
   if (!RegReadBinary(key, kConfigValue, &value) || !cc::IsValidSize(value.size())) return false;
@@ -223,9 +229,13 @@ int StoreLibraryVersion(uint32_t version) {
 }
 
 int SetAutoRun(int enable, const char* installDir) {
+  if (enable && (!installDir || !*installDir)) {
+    MsgBox(kRegReport, "REG: no code page 936 form of the installation directory, autorun not written");
+    return 0;
+  }
   // Checked before the key is touched: a path that does not fit is never written cut.
   std::string entry;
-  if (enable && !BuildRunEntry(installDir ? installDir : "", &entry)) {
+  if (enable && !BuildRunEntry(installDir, &entry)) {
     MsgBox(kRegReport, "REG: autorun path too long, not written: %s%s", installDir ? installDir : "", kProgramFile);
     return 0;
   }
@@ -236,11 +246,12 @@ int SetAutoRun(int enable, const char* installDir) {
   }
   int result;
   if (enable) {
-    char data[kRunEntrySize] = {};
-    std::memcpy(data, entry.data(), entry.size());
-    result = RegWriteString(key, kRunValue, data, sizeof data);
+    // Built in GBK, written wide, padded as before.
+    wchar_t data[kRunEntrySize] = {};
+    lstrcpynW(data, GbkToWide(entry).c_str(), kRunEntrySize);
+    result = RegWriteString(key, kRunValue, data, kRunEntrySize);
     if (result)
-      MsgBox(0x10004, "REG: set autosave with %s", data);
+      MsgBox(0x10004, "REG: set autosave with %s", entry.c_str());
     else
       MsgBox(kRegReport, "REG: set autorun failed.");
   } else {

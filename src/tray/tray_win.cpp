@@ -3,9 +3,11 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <iterator>
 
 #include "base/app_state.h"
 #include "base/gbk_text.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "coreapi/core_api.h"
 #include "coreapi/core_records.h"
@@ -21,16 +23,14 @@ constexpr DWORD kRetryPauseMs = 2000;
 // At log-on the shell may not take icons yet; keep offering it for two minutes.
 constexpr int kAddRetries = 60;
 
-NOTIFYICONDATAA record;
+NOTIFYICONDATAW record;
 HINSTANCE trayModule = nullptr;
 HWND trayOwner = nullptr;
 HMENU trayMenu = nullptr;
 int addRetriesLeft = 0;
 
 std::string LoadPiece(UINT id) {
-  char buffer[kTrayPieceSize] = "";
-  LoadStringA(trayModule, id, buffer, sizeof buffer);
-  return buffer;
+  return LoadGbkString(trayModule, id, kTrayPieceSize);
 }
 
 TrayTexts LoadTexts() {
@@ -38,12 +38,12 @@ TrayTexts LoadTexts() {
 }
 
 void TrayMenuBuild(HINSTANCE module) {
-  char text[50] = "";
-  LoadStringA(module, IDS_MENU_OPEN, text, sizeof text);
-  AppendMenuA(trayMenu, MF_STRING, IDM_TRAY_OPEN, text);
-  AppendMenuA(trayMenu, MF_SEPARATOR, 0, nullptr);
-  LoadStringA(module, IDS_MENU_EXIT, text, sizeof text);
-  AppendMenuA(trayMenu, MF_STRING, IDM_TRAY_EXIT, text);
+  wchar_t text[50] = L"";
+  LoadStringW(module, IDS_MENU_OPEN, text, static_cast<int>(std::size(text)));
+  AppendMenuW(trayMenu, MF_STRING, IDM_TRAY_OPEN, text);
+  AppendMenuW(trayMenu, MF_SEPARATOR, 0, nullptr);
+  LoadStringW(module, IDS_MENU_EXIT, text, static_cast<int>(std::size(text)));
+  AppendMenuW(trayMenu, MF_STRING, IDM_TRAY_EXIT, text);
 }
 
 // Log lines stay one line: the tooltip's breaks are written as "\n".
@@ -61,9 +61,9 @@ void ScheduleAddRetry() {
 
 }  // namespace
 
-// The record form with balloon fields: 488 bytes in the 32-bit release build.
-constexpr DWORD kRecordSize = NOTIFYICONDATAA_V2_SIZE;
-static_assert(sizeof(void*) == 8 || kRecordSize == 488, "the 32-bit balloon record is 488 bytes");
+// The wide record form with balloon fields: 936 bytes in the 32-bit release build.
+constexpr DWORD kRecordSize = NOTIFYICONDATAW_V2_SIZE;
+static_assert(sizeof(void*) == 8 || kRecordSize == 936, "the 32-bit balloon record is 936 bytes");
 
 void TrayAdd(HINSTANCE module, HWND owner) {
   std::memset(&record, 0, sizeof record);
@@ -95,15 +95,16 @@ void TrayUpdate(int state, int add) {
   CoreQueryRecord query{};
   if (state == RUN_CONNECTED) Zephal_Get_QueryData(&query);
   const TrayFace face = BuildTrayFace(state, LoadTexts(), query.startTime, query.ip);
-  lstrcpynA(record.szTip, face.tip.c_str(), sizeof record.szTip);
+  // The tip holds at most 127 bytes of GBK, so never more than 127 characters.
+  lstrcpynW(record.szTip, GbkToWide(face.tip).c_str(), static_cast<int>(std::size(record.szTip)));
   MsgBox(0x10004, "TRAY: icon %d tip %s", face.icon, OneLine(face.tip).c_str());
 
   HICON icon = static_cast<HICON>(LoadImageA(trayModule, MAKEINTRESOURCEA(face.icon), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
   record.hIcon = icon;
-  BOOL done = Shell_NotifyIconA(add ? NIM_ADD : NIM_MODIFY, &record);
+  BOOL done = Shell_NotifyIconW(add ? NIM_ADD : NIM_MODIFY, &record);
   // A shell that still shows our icon refuses to add it twice: update it instead.
-  if (add && !done) done = Shell_NotifyIconA(NIM_MODIFY, &record);
+  if (add && !done) done = Shell_NotifyIconW(NIM_MODIFY, &record);
   if (icon) DestroyIcon(icon);
   record.hIcon = nullptr;
   if (add && !done) {
@@ -128,11 +129,13 @@ void TrayBalloon(HWND owner, const char* title, const char* text) {
   record.uFlags = NIF_INFO;
   record.uTimeout = 5000;
   record.dwInfoFlags = NIIF_INFO;
-  lstrcpynA(record.szInfo, CutGbk(text ? text : "", sizeof record.szInfo - 1).c_str(), sizeof record.szInfo);
-  lstrcpynA(record.szInfoTitle, CutGbk(title ? title : "", sizeof record.szInfoTitle - 1).c_str(),
-            sizeof record.szInfoTitle);
-  MsgBox(0x10004, "TRAY: balloon \"%s\" \"%s\"", OneLine(record.szInfoTitle).c_str(), OneLine(record.szInfo).c_str());
-  Shell_NotifyIconA(NIM_MODIFY, &record);
+  // Cut to as many GBK bytes as the fields have characters, as before.
+  const std::string info = CutGbk(text ? text : "", std::size(record.szInfo) - 1);
+  const std::string infoTitle = CutGbk(title ? title : "", std::size(record.szInfoTitle) - 1);
+  lstrcpynW(record.szInfo, GbkToWide(info).c_str(), static_cast<int>(std::size(record.szInfo)));
+  lstrcpynW(record.szInfoTitle, GbkToWide(infoTitle).c_str(), static_cast<int>(std::size(record.szInfoTitle)));
+  MsgBox(0x10004, "TRAY: balloon \"%s\" \"%s\"", OneLine(infoTitle).c_str(), OneLine(info).c_str());
+  Shell_NotifyIconW(NIM_MODIFY, &record);
 }
 
 void TrayNotify(HWND owner, HWND mainWindow, UINT mouseMessage, int state) {
@@ -159,6 +162,6 @@ void TrayRemove() {
   trayOwner = nullptr;
   if (trayMenu) DestroyMenu(trayMenu);
   trayMenu = nullptr;
-  if (record.hWnd) Shell_NotifyIconA(NIM_DELETE, &record);
+  if (record.hWnd) Shell_NotifyIconW(NIM_DELETE, &record);
   record.hWnd = nullptr;
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/gbk_text_win.h"
 #include "base/gdi_win.h"
 #include "ui/control_names.h"
 #include "ui/display_scale.h"
@@ -31,7 +32,7 @@ bool BoxAsksItself(HWND box) {
 // keyboard use rather than the system's cue setting, which Wine always has on,
 // so a mouse user sees the window as before. Windows may still hide focus cues.
 bool FocusCuesShown(HWND box) {
-  return keyboardNavigated && !(SendMessageA(box, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
+  return keyboardNavigated && !(SendMessageW(box, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS);
 }
 
 // The picture label of an option box, or null for any other window.
@@ -76,12 +77,12 @@ void InvalidateRing(HWND dialog, HWND label) {
 
 LRESULT CALLBACK OptionBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
   if ((message == WM_GETTEXT || message == WM_GETTEXTLENGTH) && BoxAsksItself(box)) {
-    if (message == WM_GETTEXT && wParam > 0 && lParam) reinterpret_cast<char*>(lParam)[0] = '\0';
+    if (message == WM_GETTEXT && wParam > 0 && lParam) reinterpret_cast<wchar_t*>(lParam)[0] = L'\0';
     return 0;
   }
   boxesAtWork.push_back(box);
-  const LRESULT result = boxClassProc ? CallWindowProcA(boxClassProc, box, message, wParam, lParam)
-                                      : DefWindowProcA(box, message, wParam, lParam);
+  const LRESULT result = boxClassProc ? CallWindowProcW(boxClassProc, box, message, wParam, lParam)
+                                      : DefWindowProcW(box, message, wParam, lParam);
   boxesAtWork.pop_back();
   if (message == WM_SETFOCUS || message == WM_KILLFOCUS) {
     HWND dialog = GetParent(box);
@@ -95,15 +96,15 @@ LRESULT CALLBACK OptionBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lPa
 void NameControls(HWND dialog) {
   for (const ControlName& n : ControlNames()) {
     if (HWND control = GetDlgItem(dialog, n.id))
-      DefWindowProcA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(n.name));
+      DefWindowProcW(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(GbkToWide(n.name).c_str()));
   }
 }
 
 void SubclassOptionBoxes(HWND dialog) {
   for (const OptionLabel& o : kOptionLabels) {
     HWND box = GetDlgItem(dialog, o.box);
-    if (!box || reinterpret_cast<WNDPROC>(GetWindowLongPtrA(box, GWLP_WNDPROC)) == OptionBoxProc) continue;
-    const LONG_PTR previous = SetWindowLongPtrA(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OptionBoxProc));
+    if (!box || reinterpret_cast<WNDPROC>(GetWindowLongPtrW(box, GWLP_WNDPROC)) == OptionBoxProc) continue;
+    const LONG_PTR previous = SetWindowLongPtrW(box, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OptionBoxProc));
     // Every one of them is a BUTTON: they share the class procedure.
     if (previous) boxClassProc = reinterpret_cast<WNDPROC>(previous);
   }

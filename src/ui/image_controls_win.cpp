@@ -69,8 +69,8 @@ constexpr std::array<WNDPROC, sizeof...(Rows)> MakeThunks(std::index_sequence<Ro
 constexpr std::array<WNDPROC, kSubclassCount> kThunks = MakeThunks(std::make_index_sequence<kSubclassCount>{});
 
 LRESULT PassOn(WNDPROC previous, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return previous ? CallWindowProcA(previous, window, message, wParam, lParam)
-                  : DefWindowProcA(window, message, wParam, lParam);
+  return previous ? CallWindowProcW(previous, window, message, wParam, lParam)
+                  : DefWindowProcW(window, message, wParam, lParam);
 }
 
 // The transparent statics whose figures the dialog paints when they ask for
@@ -87,7 +87,7 @@ void PaintTransparentStatic(HWND window) {
   HDC dc = BeginPaint(window, &paint);
   if (!dc) return;
   if (HWND parent = GetParent(window))
-    SendMessageA(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window));
+    SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window));
   EndPaint(window, &paint);
 }
 
@@ -148,17 +148,17 @@ int SkinSubclassControls(HWND dialog, LayoutSource layout) {
     if (!control) continue;
     const WNDPROC procedure = kSubclassRows[row].hand == Hand::kAboutLink ? AboutPanelProc : kThunks[row];
     // A second call must not keep our own procedure as the previous one: it would call itself.
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC)) == procedure) continue;
-    const LONG_PTR previous = SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
+    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_WNDPROC)) == procedure) continue;
+    const LONG_PTR previous = SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
     if (!previous) continue;
     if (kSubclassRows[row].keepPrevious) previousProcs[row] = reinterpret_cast<WNDPROC>(previous);
     ++subclassed;
   }
   for (int id : kPaintedStatics) {
     HWND control = GetDlgItem(dialog, id);
-    if (!control || reinterpret_cast<WNDPROC>(GetWindowLongPtrA(control, GWLP_WNDPROC)) == PaintedStaticProc) continue;
+    if (!control || reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_WNDPROC)) == PaintedStaticProc) continue;
     const LONG_PTR previous =
-        SetWindowLongPtrA(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaintedStaticProc));
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaintedStaticProc));
     if (!previous) continue;
     // Every one of them is a STATIC: they share the class procedure.
     paintedStaticProc = reinterpret_cast<WNDPROC>(previous);

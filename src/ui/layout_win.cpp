@@ -1,6 +1,7 @@
 #include "ui/layout_win.h"
 
 #include "base/app_state.h"
+#include "base/gbk_text_win.h"
 #include "ui/control_ids.h"
 #include "ui/display_scale.h"
 
@@ -74,7 +75,7 @@ void Enable(HWND dialog, int id, bool enabled) {
 }
 
 void SetText(HWND dialog, int id, const char* text) {
-  if (HWND control = GetDlgItem(dialog, id)) SetWindowTextA(control, text);
+  if (HWND control = GetDlgItem(dialog, id)) SetWindowTextW(control, GbkToWide(text).c_str());
 }
 
 }  // namespace

@@ -4,9 +4,11 @@
 
 #include <atomic>
 #include <cstring>
+#include <string>
 
 #include "base/app_state.h"
 #include "base/bounded_wait_win.h"
+#include "base/gbk_text_win.h"
 #include "base/gdi_win.h"
 #include "base/report.h"
 #include "base/top_calls.h"
@@ -42,7 +44,9 @@ constexpr UINT IDS_SIGN_UP = 1806;
 constexpr UINT IDS_TOP_UP = 1811;
 constexpr UINT IDS_REGISTER = 1812;
 constexpr UINT IDS_SUPPORT = 1814;
-constexpr int kLoginFieldLimit = 20;
+constexpr int kLoginFieldLimit = 20;  // GBK bytes, as the settings and the core hold them
+// Logged only: a box would call the refused text too long.
+constexpr uint32_t kInputNotGbk = 0x30001;
 
 HANDLE mainThread = nullptr;
 // Set by CloseMainWindow before it looks for the window, so a thread that
@@ -154,13 +158,6 @@ void ShowView(int view) {
   }
 }
 
-void OpenUrlResource(UINT id) {
-  char address[1024] = "";
-  if (LoadStringA(appState.hInstance, id, address, sizeof address) <= 0) return;
-  MsgBox(0x10004, "WINDOW: open %s", address);
-  OpenWebPage(address);
-}
-
 void HideWindow() { ShowWindow(appState.hwndMain, SW_HIDE); }
 
 int UpdateCursor(HWND window, const LayoutRecord* layout) {
@@ -181,15 +178,15 @@ void HandleClick(int id, const LayoutRecord* layout) {
   const int32_t state = appState.runState;
   if (state == RUN_CONNECTED && appState.mainVisible) KillTimer(hwnd, TIMER_AUTO_HIDE);
 
-  if (id == IDC_ABOUT_PANEL && PointInLayoutRect(layout->aboutLink, p.x, p.y)) OpenUrlResource(IDS_HOME_PAGE);
+  if (id == IDC_ABOUT_PANEL && PointInLayoutRect(layout->aboutLink, p.x, p.y)) OpenPageResource(IDS_HOME_PAGE);
   if (id == 0) {
     switch (SurfaceActionAt(*layout, p.x, p.y, state)) {
       case SurfaceAction::HideWindow: HideWindow(); break;
       case SurfaceAction::ShowMain: ShowView(VIEW_MAIN); break;
       case SurfaceAction::ShowSettings: ShowView(VIEW_SETTINGS); break;
       case SurfaceAction::ShowAbout: ShowView(VIEW_ABOUT); break;
-      case SurfaceAction::OpenTopUp: OpenUrlResource(IDS_TOP_UP); break;
-      case SurfaceAction::OpenRegister: OpenUrlResource(IDS_SIGN_UP); break;
+      case SurfaceAction::OpenTopUp: OpenPageResource(IDS_TOP_UP); break;
+      case SurfaceAction::OpenRegister: OpenPageResource(IDS_SIGN_UP); break;
       case SurfaceAction::None: break;
     }
   }
@@ -255,22 +252,33 @@ void OnTimer(HWND hwnd, UINT_PTR id) {
   }
 }
 
-// The edits have no limit of their own: a longer text is refused here and the
-// last accepted one put back, which raises EN_CHANGE once more with it.
+// The edits are wide and have no limit of their own: what is typed is kept as
+// GBK, counted in its bytes as ever. A longer text, or one with a character
+// GBK cannot hold, is refused here and the last accepted one put back, which
+// raises EN_CHANGE once more with it.
 void OnLoginFieldChange(HWND hwnd, int id) {
   char* stored = id == IDC_USER ? appState.userName : appState.password;
   HWND edit = GetDlgItem(hwnd, id);
-  // The true length, so a pasted text longer than any buffer is still refused whole.
-  const int length = GetWindowTextLengthA(edit);
-  if (length > kLoginFieldLimit) {
-    MsgBox(0x32001, "EDT: input too many char (%d)", length);
-    SetWindowTextA(edit, stored);
-    return;
+  // The whole text, so a pasted text longer than any buffer is still refused whole.
+  std::u16string typed(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, u'\0');
+  const int got = GetWindowTextW(edit, reinterpret_cast<wchar_t*>(&typed[0]), static_cast<int>(typed.size()));
+  typed.resize(got > 0 ? static_cast<size_t>(got) : 0);
+  std::string text;
+  size_t bytes = 0;
+  switch (WideToGbk(typed, kLoginFieldLimit, &text, &bytes)) {
+    case GbkInput::Fits:
+      std::memcpy(stored, text.data(), text.size());
+      stored[text.size()] = '\0';
+      return;
+    case GbkInput::TooLong:
+      MsgBox(0x32001, "EDT: input too many char (%d)", static_cast<int>(bytes));
+      break;
+    case GbkInput::NotGbk:
+      MsgBox(kInputNotGbk, "EDT: input refused, code page 936 cannot hold one of its characters (%d)",
+             static_cast<int>(typed.size()));
+      break;
   }
-  char text[kLoginFieldLimit + 1] = "";
-  const int got = GetWindowTextA(edit, text, sizeof text);
-  std::memcpy(stored, text, got > 0 ? got : 0);
-  stored[got > 0 ? got : 0] = '\0';
+  SetWindowTextW(edit, GbkToWide(stored).c_str());
 }
 
 OptionFlags CurrentOptions() {
@@ -383,15 +391,15 @@ void OnCommand(HWND hwnd, WORD id, WORD code) {
       break;
     case IDC_SERVICE:
       if (code == CBN_SELCHANGE) {
-        const LRESULT selected = SendDlgItemMessageA(hwnd, IDC_SERVICE, CB_GETCURSEL, 0, 0);
+        const LRESULT selected = SendDlgItemMessageW(hwnd, IDC_SERVICE, CB_GETCURSEL, 0, 0);
         if (selected >= 0) appState.serviceIndex = static_cast<uint16_t>(selected);
       }
       break;
     case IDC_REGISTER:
-      OpenUrlResource(IDS_REGISTER);
+      OpenPageResource(IDS_REGISTER);
       break;
     case IDC_SUPPORT:
-      OpenUrlResource(IDS_SUPPORT);
+      OpenPageResource(IDS_SUPPORT);
       break;
     case IDC_USER:
     case IDC_PASSWORD:
@@ -417,12 +425,13 @@ void OnCommand(HWND hwnd, WORD id, WORD code) {
 void FillServiceList(HWND dialog) {
   static const char* const kServices[] = {"上网加速", "游戏加速"};
   for (int i = 0; i < 2; ++i) {
+    const WideText service = GbkToWide(kServices[i]);
     const LRESULT index =
-        SendDlgItemMessageA(dialog, IDC_SERVICE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(kServices[i]));
-    if (index >= 0) SendDlgItemMessageA(dialog, IDC_SERVICE, CB_SETITEMDATA, index, i);
+        SendDlgItemMessageW(dialog, IDC_SERVICE, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(service.c_str()));
+    if (index >= 0) SendDlgItemMessageW(dialog, IDC_SERVICE, CB_SETITEMDATA, index, i);
   }
   // A stored index outside the list leaves no service chosen rather than a wrong one.
-  SendDlgItemMessageA(dialog, IDC_SERVICE, CB_SETCURSEL, appState.serviceIndex <= 1 ? appState.serviceIndex : -1, 0);
+  SendDlgItemMessageW(dialog, IDC_SERVICE, CB_SETCURSEL, appState.serviceIndex <= 1 ? appState.serviceIndex : -1, 0);
 }
 
 // Fonts, the scaled record and the picture scale for `dpi`; nothing is moved.
@@ -445,7 +454,7 @@ void UseScale(HWND dialog, int dpi) {
   // At 96 DPI from the start the controls already have the dialog's font.
   if (font && (made || scaledInputFont)) {
     for (int id : kInputControls) {
-      if (HWND control = GetDlgItem(dialog, id)) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+      if (HWND control = GetDlgItem(dialog, id)) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     }
   }
   // The controls no longer use the font of the previous scale.
@@ -480,7 +489,7 @@ void OnDpiChanged(HWND dialog, int dpi, const RECT* suggested) {
 
 INT_PTR OnInitDialog(HWND dialog) {
   KeepDialogScalingOurs(dialog);
-  dialogFont = reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0));
+  dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
   const int dpi = WindowDpi(dialog);
   dialogFontFits = dpi == kBaseDpi;
   UseScale(dialog, dpi);
@@ -539,7 +548,7 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_SETCURSOR:
       // Over a child, or off the painted areas, the default cursor handling applies.
       if (reinterpret_cast<HWND>(wParam) != hwnd || !UpdateCursor(hwnd, MainWindowLayout())) return FALSE;
-      SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, TRUE);
+      SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_COMMAND:
       OnCommand(hwnd, LOWORD(wParam), HIWORD(wParam));
@@ -558,7 +567,7 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
       // has it and the window keeps its place under the pointer.
       if ((InSendMessageEx(nullptr) & ISMEX_SEND) || !lParam) return FALSE;
       *reinterpret_cast<SIZE*>(lParam) = MainWindowSize(SaneDpi(LOWORD(wParam)));
-      SetWindowLongPtrA(hwnd, DWLP_MSGRESULT, TRUE);
+      SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, TRUE);
       return TRUE;
     case WM_DPICHANGED:
       // The rectangle is a pointer: trusted only from Windows on this thread,
@@ -587,7 +596,7 @@ const LayoutRecord* MainWindowLayout() { return windowLaidOut ? &windowLayout : 
 int MainWindowDpi() { return windowDpi; }
 
 DWORD WINAPI MainWindowThread(LPVOID) {
-  HWND hwnd = CreateDialogParamA(appState.hInstance, MAKEINTRESOURCEA(IDD_MAIN), nullptr, MainDialogProc, 0);
+  HWND hwnd = CreateDialogParamW(appState.hInstance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
   if (!hwnd) {
     MsgBox(0x52020, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
     return 1;
@@ -599,20 +608,22 @@ DWORD WINAPI MainWindowThread(LPVOID) {
     return 0;
   }
   // The taskbar caption; the skin paints its own title.
-  SetWindowTextA(hwnd, kProductName);
+  SetWindowTextW(hwnd, GbkToWide(kProductName).c_str());
   if (appState.mainVisible) ShowWindow(hwnd, SW_SHOW);
   // Pictures are decoded while the window already shows, then laid out for the state.
   SkinRegisterMainWindow(hwnd, appState.layout);
   ShowView(VIEW_MAIN);
 
   MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  // Wide throughout: an ANSI loop would turn a typed character outside the
+  // system's code page into "?" before the edit sees it.
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     // A posted pointer is nobody's rectangle or size: only Windows sends these two.
     if (msg.message == WM_DPICHANGED || msg.message == WM_GETDPISCALEDSIZE) msg.lParam = 0;
     NoteDialogKey(hwnd, msg);
-    if (IsDialogMessageA(hwnd, &msg)) continue;
+    if (IsDialogMessageW(hwnd, &msg)) continue;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
   // The destroy request only asked the loop to end; the window dies on its own thread.
   DestroyWindow(hwnd);

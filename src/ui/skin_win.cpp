@@ -182,7 +182,7 @@ RECT ScaledArea(const SkinImage& image, const SkinPicture& picture) {
   // the control, so the rounding of the control's edges decides its size.
   RECT client{};
   if (image.x == 0 && image.y == 0 && image.width == 0 && image.height == 0 &&
-      (GetWindowLongA(image.owner, GWL_STYLE) & WS_CHILD) && GetClientRect(image.owner, &client))
+      (GetWindowLongW(image.owner, GWL_STYLE) & WS_CHILD) && GetClientRect(image.owner, &client))
     return client;
   const SIZE own = PixelSize(picture);
   const LayoutRect place = ScalePicturePlace(image.x, image.y, image.width ? image.width : own.cx,

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/app_state.h"
+#include "base/gbk_text_win.h"
 #include "base/gdi_win.h"
 #include "base/report.h"
 #include "base/version.h"
@@ -111,16 +112,16 @@ void PaintValues(HWND control, int controlId, const LayoutRecord& layout, int dp
 
 void DrawTextN(HDC dc, DWORD point, const char* text, size_t n) {
   if (!dc || !text) return;
-  const size_t length = strnlen(text, n);
-  TextOutA(dc, static_cast<SHORT>(LOWORD(point)), static_cast<SHORT>(HIWORD(point)), text, static_cast<int>(length));
+  const WideText shown = GbkToWide(std::string_view(text, strnlen(text, n)));
+  TextOutW(dc, static_cast<SHORT>(LOWORD(point)), static_cast<SHORT>(HIWORD(point)), shown.c_str(),
+           static_cast<int>(shown.text.size()));
 }
 
 void DrawStringResource(HDC dc, DWORD point, UINT id) {
-  char text[60] = {};
   HINSTANCE module = appState.hInstance ? appState.hInstance : GetModuleHandleA(nullptr);
-  const int length = LoadStringA(module, id, text, sizeof text);
-  if (length <= 0) return;
-  DrawTextN(dc, point, text, static_cast<size_t>(length));
+  const std::string text = LoadGbkString(module, id, 60);
+  if (text.empty()) return;
+  DrawTextN(dc, point, text.c_str(), text.size());
 }
 
 void PaintStatusValue(HWND control, const LayoutRecord* layout, int dpi) {

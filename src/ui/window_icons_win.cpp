@@ -22,8 +22,8 @@ void SetWindowIcons(HINSTANCE module, HWND window, int dpi) {
     HICON smallIcon =
         static_cast<HICON>(LoadImageA(module, MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, smallSize, smallSize, 0));
     if (big) {
-      SendMessageA(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-      SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon ? smallIcon : big));
+      SendMessageW(window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+      SendMessageW(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon ? smallIcon : big));
       const HICON oldBig = ownBig;
       const HICON oldSmall = ownSmall;
       ownBig = big;

@@ -79,4 +79,27 @@ bool WaitUrls(size_t count, DWORD timeoutMs) {
   return WaitFor([&] { return CapturedUrls().size() >= count; }, timeoutMs);
 }
 
+std::u16string HoverTrayTooltip() {
+  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+  HWND icon = nullptr;
+  for (const auto& c : probe::ListControls(tray))
+    if (c.cls == "__winex11_tray_icon") icon = c.hwnd;
+  if (!icon) return u"<no icon>";
+  RECT rc;
+  GetWindowRect(icon, &rc);
+  // Arrive from outside the icon, then rest on it until the hover delay has
+  // passed. Explorer now and then lets a hover pass without its tooltip once
+  // other programs' icons have come and gone: leave and come back.
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    if (!PointerTo(rc.right + 40, rc.bottom + 40) || !PointerTo(rc.left + 3 + attempt, rc.top + 3))
+      return u"<no xdotool>";
+    for (int i = 0; i < 30; ++i, Sleep(100)) {
+      HWND shown = nullptr;
+      while ((shown = FindWindowExA(nullptr, shown, "tooltips_class32", nullptr)))
+        if (IsWindowVisible(shown) && !probe::WindowTextW(shown).empty()) return probe::WindowTextW(shown);
+    }
+  }
+  return u"";
+}
+
 }  // namespace desktop

@@ -22,6 +22,10 @@ bool ClickAt(int x, int y);
 // Icons in Wine's stand-alone tray (children of class __winex11_tray_icon of
 // explorer's "Wine System Tray" window).
 int WineTrayIcons();
+// The tooltip as the shell shows it, in UTF-16: hovering the (last) icon makes
+// explorer show its tooltips_class32 window with the text the client handed
+// over. "" when none showed, "<no icon>" or "<no xdotool>" when it cannot hover.
+std::u16string HoverTrayTooltip();
 
 // Sends every web page the shell opens to the capture script and forgets what it captured before.
 bool CaptureBrowser();

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "base/gbk_text_win.h"
 #include "probe_win.h"
 
 namespace {
@@ -166,10 +167,10 @@ BOOL CALLBACK CollectBox(HWND window, LPARAM param) {
   if (pid != search->pid || !IsWindowVisible(window) || probe::WindowClass(window) != "#32770") return TRUE;
   // The caption as stored, without a message: the main window's thread may be
   // the one the test shows hanging.
-  char caption[64] = "";
-  GetWindowTextA(window, caption, sizeof caption);
+  wchar_t caption[64] = L"";
+  GetWindowTextW(window, caption, 64);
   probe::MessageBoxInfo info{};
-  if (std::string(caption) == "Lumora Zephal 提示信息" && probe::ReadMessageBox(window, &info)) {
+  if (WideView(caption) == u"Lumora Zephal 提示信息" && probe::ReadMessageBox(window, &info)) {
     info.hwnd = window;
     search->boxes.push_back(info);
   }

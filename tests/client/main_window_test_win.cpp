@@ -224,22 +224,33 @@ TEST_F(MainWindowTest, PagesOpenFromTheirAreas) {
   EXPECT_EQ(CountOf(Log(), "WINDOW: page opened through the desktop shell"), 5u) << Log();
 }
 
-TEST_F(MainWindowTest, LoginFieldsTakeTwentyCharactersAndConnectSavesThem) {
+// Typed as UTF-16, whatever the system's code page: the fields hold 20 bytes
+// of GBK (a Chinese character counts two) and the core gets those bytes.
+TEST_F(MainWindowTest, LoginFieldsTakeTwentyGbkBytesAndConnectSavesThem) {
   Install(Cert(Options(true, true, false)));
   HWND main = Start();
   ASSERT_NE(main, nullptr);
   HWND user = GetDlgItem(main, IDC_USER);
-  const std::string twenty = "abcdefghijklmnopqrst";
-  SendMessageA(user, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(twenty.c_str()));
-  SendMessageA(GetDlgItem(main, IDC_PASSWORD), WM_SETTEXT, 0, reinterpret_cast<LPARAM>("pw"));
-  EXPECT_EQ(probe::WindowText(user), twenty);
+  HWND password = GetDlgItem(main, IDC_PASSWORD);
+  const std::string twenty = "用户名abcdefghijkl号";
+  SendMessageW(user, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"用户名abcdefghijkl"));
+  SendMessageW(user, EM_SETSEL, 15, 15);
+  // Characters reach the edits through the client's message loop, as typing does.
+  PostMessageW(user, WM_CHAR, L'号', 1);
+  for (char16_t c : std::u16string(u"密码pw")) PostMessageW(password, WM_CHAR, c, 1);
+  EXPECT_TRUE(WaitFor([&] { return probe::WindowText(user) == twenty; }, 3000)) << probe::WindowText(user);
 
-  // A 21st character typed at the end is refused with the box; the field goes back.
+  // A 21st byte typed at the end is refused with the box; the field goes back.
   ASSERT_TRUE(ClickControl(main, IDC_USER));
   ASSERT_TRUE(desktop::XDoTool("key End u"));
   EXPECT_EQ(AnswerBox(IDOK), kTooManyText);
   EXPECT_TRUE(WaitLog("EDT: input too many char (21)"));
   EXPECT_TRUE(WaitFor([&] { return probe::WindowText(user) == twenty; }, 3000)) << probe::WindowText(user);
+  // A character GBK cannot hold is refused the same way, logged, without a box.
+  PostMessageW(user, WM_CHAR, 0xD55C, 1);
+  EXPECT_TRUE(WaitLog("EDT: input refused, code page 936 cannot hold one of its characters (17)"));
+  EXPECT_TRUE(WaitFor([&] { return probe::WindowText(user) == twenty; }, 3000)) << probe::WindowText(user);
+  EXPECT_TRUE(OpenBoxes().empty());
 
   Connect(main);
   ASSERT_TRUE(WaitCallLog("Zephal_Start"));
@@ -248,11 +259,11 @@ TEST_F(MainWindowTest, LoginFieldsTakeTwentyCharactersAndConnectSavesThem) {
   cc::DecodeTextField(&cert.at(cc::kUserNameOffset), stored);
   EXPECT_EQ(std::string(stored), twenty) << "saved before the start";
   cc::DecodeTextField(&cert.at(cc::kPasswordOffset), stored);
-  EXPECT_EQ(std::string(stored), "pw");
+  EXPECT_EQ(std::string(stored), "密码pw");
   const auto record = RecordBytes(CallLog(), "Zephal_Start");
   ASSERT_EQ(record.size(), 180u);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data())), "KA." + twenty);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data() + 41)), "pw");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(record.data() + 41)), "密码pw");
 }
 
 TEST_F(MainWindowTest, SwitchingLoginOffSwitchesItsDependantsOff) {

@@ -15,8 +15,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   if (__argc < 5) return 2;
   ResetAppState();
   appState.hInstance = instance;
-  GetModuleFileNameA(nullptr, appState.installDir, MAX_PATH);
-  *(std::strrchr(appState.installDir, '\\') + 1) = '\0';
+  GetModuleFileNameW(nullptr, appState.installDirW, MAX_PATH);
+  *(std::wcsrchr(appState.installDirW, L'\\') + 1) = L'\0';
   appState.writeLog = 1;
   debugLog = std::atoi(__argv[1]);
   LogSetup();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/app_state.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "install_win.h"
 #include "settings/client_config.h"
@@ -26,6 +27,7 @@ class SettingsStoreTest : public ::testing::Test {
     ResetAppState();
     appState.hInstance = GetModuleHandleA(nullptr);
     std::strcpy(appState.installDir, dir_.c_str());
+    lstrcpynW(appState.installDirW, GbkToWide(dir_).c_str(), MAX_PATH);
     appState.writeLog = 1;
     LogSetup();
   }

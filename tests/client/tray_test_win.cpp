@@ -4,6 +4,7 @@
 // the shell at verbose level, which is what the tooltip checks read.
 #include <regex>
 
+#include "base/gbk_text_win.h"
 #include "desktop_win.h"
 #include "harness_win.h"
 #include "probe_win.h"
@@ -156,30 +157,8 @@ TEST_F(TrayTest, MenuExitWhileConnectedAsksAndNoChangesNothing) {
   EXPECT_EQ(desktop::WineTrayIcons(), 1);
 }
 
-// The tooltip as the shell shows it: hovering the icon makes explorer show its
-// tooltips_class32 window with the text the client handed over.
-std::string HoverTooltip() {
-  HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-  HWND icon = nullptr;
-  for (const auto& c : probe::ListControls(tray))
-    if (c.cls == "__winex11_tray_icon") icon = c.hwnd;
-  if (!icon) return "<no icon>";
-  RECT rc;
-  GetWindowRect(icon, &rc);
-  // Arrive from outside the icon, then rest on it until the hover delay has
-  // passed. Explorer now and then lets a hover pass without its tooltip once
-  // other programs' icons have come and gone: leave and come back.
-  for (int attempt = 0; attempt < 3; ++attempt) {
-    if (!desktop::PointerTo(rc.right + 40, rc.bottom + 40) || !desktop::PointerTo(rc.left + 3 + attempt, rc.top + 3))
-      return "<no xdotool>";
-    for (int i = 0; i < 30; ++i, Sleep(100)) {
-      HWND shown = nullptr;
-      while ((shown = FindWindowExA(nullptr, shown, "tooltips_class32", nullptr)))
-        if (IsWindowVisible(shown) && !probe::WindowText(shown).empty()) return probe::WindowText(shown);
-    }
-  }
-  return "";
-}
+// The tooltip as the shell shows it, in GBK.
+std::string HoverTooltip() { return WideToLogText(desktop::HoverTrayTooltip()); }
 
 TEST_F(TrayTest, HoveringTheIconShowsTheTooltip) {
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);

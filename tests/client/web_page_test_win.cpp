@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "base/app_state.h"
+#include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "desktop_win.h"
 #include "install_win.h"
@@ -52,6 +53,7 @@ class WebPageTest : public ::testing::TestWithParam<PageCase> {
     ResetAppState();
     appState.hInstance = GetModuleHandleA(nullptr);
     std::strcpy(appState.installDir, dir_.c_str());
+    lstrcpynW(appState.installDirW, GbkToWide(dir_).c_str(), MAX_PATH);
     appState.writeLog = 1;
     debugLog = 1;
     LogSetup();
@@ -70,7 +72,7 @@ TEST_P(WebPageTest, NeverElevatedAndTheAddressShownWhenNoRouteOpensIt) {
   ASSERT_TRUE(desktop::CaptureBrowser());
   std::atomic<bool> returned{false};
   std::thread opener([&] {
-    OpenWebPageWith(c.routes, kPage);
+    OpenForDesktopUserWith(c.routes, kPage);
     returned = true;
   });
   HWND box = probe::WaitForWindowOfProcess(GetCurrentProcessId(), "#32770", kBoxCaption, c.box ? 15000 : 7000);

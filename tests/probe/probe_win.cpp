@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "base/gbk_text_win.h"
+
 namespace probe {
 namespace {
 
@@ -70,7 +72,8 @@ bool StartsWith(const std::string& s, const char* prefix) {
 HWND WaitForWindow(const char* cls, const char* title, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     for (;;) {
-        HWND hwnd = FindWindowA(cls, title);
+        HWND hwnd = FindWindowW(cls ? GbkToWide(cls).c_str() : nullptr,
+                                title ? GbkToWide(title).c_str() : nullptr);
         if (hwnd) return hwnd;
         if (Expired(start, timeoutMs)) return nullptr;
         Sleep(kPollMs);
@@ -107,21 +110,21 @@ bool WaitForWindowGone(HWND hwnd, DWORD timeoutMs) {
     }
 }
 
-std::string WindowText(HWND hwnd) {
+std::u16string WindowTextW(HWND hwnd) {
     DWORD_PTR len = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG,
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG,
                              kSendTimeoutMs, &len))
-        return std::string();
-    // The length may be counted in UTF-16 units; leave room for the
-    // double-byte ANSI form.
-    std::vector<char> buf(len * 2 + 2, '\0');
+        return std::u16string();
+    std::u16string buf(len + 1, u'\0');
     DWORD_PTR got = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, buf.size(),
-                             reinterpret_cast<LPARAM>(buf.data()),
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXT, buf.size(),
+                             reinterpret_cast<LPARAM>(&buf[0]),
                              SMTO_ABORTIFHUNG, kSendTimeoutMs, &got))
-        return std::string();
-    return std::string(buf.data());
+        return std::u16string();
+    return std::u16string(WideView(WideChars(buf)));
 }
+
+std::string WindowText(HWND hwnd) { return WideToLogText(WindowTextW(hwnd)); }
 
 std::string WindowClass(HWND hwnd) {
     char buf[256] = "";

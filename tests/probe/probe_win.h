@@ -1,6 +1,7 @@
 // Test probe: finds, reads and drives the windows of another process through
-// the ANSI Win32 API, so GUI tests can check what the client shows.
-// All text is in the process's ANSI code page (936 for the client).
+// the Win32 API, so GUI tests can check what the client shows. Texts are read
+// wide, as a user sees them, and handed over in GBK (code page 936) whatever
+// the system's code page: a character GBK cannot hold reads as "?".
 #pragma once
 
 #include <windows.h>
@@ -24,8 +25,9 @@ bool WaitForWindowVisible(HWND hwnd, DWORD timeoutMs);
 // True once hwnd is no longer a window.
 bool WaitForWindowGone(HWND hwnd, DWORD timeoutMs);
 
-// WM_GETTEXT through SendMessageTimeout: GetWindowTextA cannot read another
+// WM_GETTEXT through SendMessageTimeoutW: GetWindowText cannot read another
 // process's EDIT controls.
+std::u16string WindowTextW(HWND hwnd);
 std::string WindowText(HWND hwnd);
 std::string WindowClass(HWND hwnd);
 

@@ -9,7 +9,11 @@ set -u
 export WINEPREFIX="${WINEPREFIX:-${ZEPHAL_WINEPREFIX:-/tmp/zephal-wine}}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+# The system locale, and with it the ANSI code page: zh_CN.UTF-8 (936) unless
+# a run asks for another with ZEPHAL_WINE_LANG (en_US.UTF-8 for 1252,
+# zh_TW.UTF-8 for 950). The caller's LANG never leaks in.
+export LANG="${ZEPHAL_WINE_LANG:-zh_CN.UTF-8}"
+export LC_ALL="$LANG"
 
 session_running() {
   # A running wineserver keeps a socket in a server-DEV-INODE directory of the prefix.
