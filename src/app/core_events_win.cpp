@@ -34,10 +34,10 @@ void RaiseAccountNotice(const CoreQueryRecord& record) {
   const std::string dateText(record.date, strnlen(record.date, sizeof record.date));
   switch (DecideAccountNotice(record.status, record.date, record.minutesLeft, std::time(nullptr))) {
     case AccountNotice::EndDate:
-      MsgBox(0x132003, "INFO: the end-date is %s", dateText.c_str());
+      MsgBox(kReportEndDate, "INFO: the end-date is %s", dateText.c_str());
       break;
     case AccountNotice::EndTime:
-      MsgBox(0x122003, "INFO: the end-time is %u.", static_cast<unsigned>(record.minutesLeft));
+      MsgBox(kReportEndTime, "INFO: the end-time is %u.", static_cast<unsigned>(record.minutesLeft));
       break;
     case AccountNotice::None:
       break;
@@ -69,7 +69,7 @@ void OnConnected() {
 }  // namespace
 
 void HandleCoreStatus(int32_t state) {
-  MsgBox(0x10004, "CORE: status %d", static_cast<int>(state));
+  MsgBox(kReportDetail, "CORE: status %d", static_cast<int>(state));
   switch (state) {
     case RUN_IDLE:
       TrayUpdate(RUN_IDLE, 0);

@@ -23,7 +23,6 @@ std::atomic<int> boxOpen{0};
 
 namespace {
 
-constexpr uint32_t kLogWarning = 0x20001;
 constexpr int kLogOpenTries = 20;
 constexpr DWORD kLogOpenRetryMs = 50;
 
@@ -128,7 +127,7 @@ void OpenLogFile(const wchar_t* path) {
   // instead of vanishing.
   if (file == INVALID_HANDLE_VALUE) {
     SetLogStream(stdout);
-    MsgBox(kLogWarning, "Warning: cannot open the log file: %s", shown.c_str());
+    MsgBox(kReportWarning, "Warning: cannot open the log file: %s", shown.c_str());
     return;
   }
   const bool redirected = SetStdHandle(STD_OUTPUT_HANDLE, file) && SetStdHandle(STD_ERROR_HANDLE, file);
@@ -136,18 +135,18 @@ void OpenLogFile(const wchar_t* path) {
   if (fd < 0) {
     CloseHandle(file);  // without a descriptor no stream can own the handle; do not leak it
     SetLogStream(stdout);
-    MsgBox(kLogWarning, "Error: log redirect failed due to _open_osfhandle failure");
+    MsgBox(kReportWarning, "Error: log redirect failed due to _open_osfhandle failure");
     return;
   }
   FILE* stream = _fdopen(fd, "w");
   if (!stream) _close(fd);
   SetLogStream(stream ? stream : stdout);
-  if (!redirected) MsgBox(kLogWarning, "Error: cannot redirect stdout/stderr to the log file: %s", shown.c_str());
-  if (!stream) MsgBox(kLogWarning, "Error: log redirect failed due to _fdopen");
+  if (!redirected) MsgBox(kReportWarning, "Error: cannot redirect stdout/stderr to the log file: %s", shown.c_str());
+  if (!stream) MsgBox(kReportWarning, "Error: log redirect failed due to _fdopen");
   if (takenOver)
-    MsgBox(0x10004, "LOG: %s was still open elsewhere: taken over with the folder's DACL set on it", shown.c_str());
+    MsgBox(kReportDetail, "LOG: %s was still open elsewhere: taken over with the folder's DACL set on it", shown.c_str());
   else
-    MsgBox(0x10004, "LOG: %s created afresh, with the DACL the folder passes on", shown.c_str());
+    MsgBox(kReportDetail, "LOG: %s created afresh, with the DACL the folder passes on", shown.c_str());
 }
 
 // The owner of a report box: the control window when the box opens on its
@@ -192,7 +191,7 @@ void MsgBox(uint32_t code, const char* format, ...) {
     ShowReportBox(ReportOwner(), text, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   }
   if (code & kReportFatal) {
-    MsgBox(1, "Stop software with errors(code=%u).", static_cast<unsigned>(code));
+    MsgBox(kReportNote, "Stop software with errors(code=%u).", static_cast<unsigned>(code));
     ExitProcess(1);
   }
 }

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "base/codes.h"
+
 // Verbose logging, from the "-debuglog" switch.
 extern int debugLog;
 // Where log lines go: the log file, standard output, or null before set-up.
@@ -17,7 +19,7 @@ extern HWND* boxOwner;
 extern std::atomic<int> boxOpen;
 
 void LogLine(const char* text);
-// printf-style report with a report code; does not return for fatal codes.
+// printf-style report with a report code (base/codes.h); does not return for fatal codes.
 void MsgBox(uint32_t code, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // A core library event or result with the text that came with it.
 void ReportDll(uint32_t code, const char* text);

@@ -33,7 +33,7 @@ std::atomic<bool> upgrading{false};
 
 void LogEntries(const char* format, const ConflictList& entries) {
   for (const ConflictEntry& entry : entries)
-    MsgBox(1, format, ConflictName(entry).c_str(), static_cast<int>(entry.processId), ConflictProgram(entry).c_str());
+    MsgBox(kReportNote, format, ConflictName(entry).c_str(), static_cast<int>(entry.processId), ConflictProgram(entry).c_str());
 }
 
 // The client may be closed while a box waits; what the answer would start
@@ -48,7 +48,7 @@ std::unique_ptr<ConflictList> ReadConflictList() {
   const int32_t count = Zephal_Proc_GetCount();
   if (count <= 0) return nullptr;
   if (count > kMaxConflictEntries)
-    MsgBox(0x20001, "CB-PCL: %d entries announced, the first %d are read", static_cast<int>(count),
+    MsgBox(kReportWarning, "CB-PCL: %d entries announced, the first %d are read", static_cast<int>(count),
            static_cast<int>(kMaxConflictEntries));
   return std::make_unique<ConflictList>(CopyConflictList(array, count));
 }
@@ -73,7 +73,7 @@ void HandleUnclosableConflicts(const ConflictList& entries) {
 
 void HandleUpgradeRequired() {
   if (upgrading.exchange(true)) {
-    MsgBox(0x10004, "UPGRADE: already under way");
+    MsgBox(kReportDetail, "UPGRADE: already under way");
     return;
   }
   ShowReportBox(nullptr, kUpgradeText, MB_OK | MB_SYSTEMMODAL);
@@ -87,7 +87,7 @@ bool UpdaterRunning() {
 
 bool LaunchUpdater() {
   if (UpdaterRunning()) {
-    MsgBox(0x10004, "UPGRADE: the updater is already running");
+    MsgBox(kReportDetail, "UPGRADE: the updater is already running");
     return false;
   }
   const std::string version = FormatVersion(ClientVersion);
@@ -101,10 +101,10 @@ bool LaunchUpdater() {
   if (appState.updaterPath[0]) {
     const INT_PTR started = reinterpret_cast<INT_PTR>(
         ShellExecuteW(nullptr, L"open", appState.updaterPath, GbkToWide(parameters).c_str(), nullptr, SW_SHOWNORMAL));
-    MsgBox(0x10004, "UPGRADE: %s %s (%d)", WideToLogText(WideView(appState.updaterPath)).c_str(), parameters,
+    MsgBox(kReportDetail, "UPGRADE: %s %s (%d)", WideToLogText(WideView(appState.updaterPath)).c_str(), parameters,
            static_cast<int>(started));
   } else {
-    MsgBox(0x10001, "UPGRADE: no usable updater path, the updater is not started");
+    MsgBox(kReportFailure, "UPGRADE: no usable updater path, the updater is not started");
   }
   RequestHandOverShutdown();
   return true;

@@ -144,7 +144,7 @@ void ShowView(int view) {
   ApplyFace(hwnd, ViewFaceFor(view, state, query.status, appState.serviceIndex, appState.rememberUser != 0));
   currentView = view;
   // Logged once laid out, so whoever reads the log sees the view in place.
-  MsgBox(0x10004, "VIEW: view %d for state %d", view, static_cast<int>(state));
+  MsgBox(kReportDetail, "VIEW: view %d for state %d", view, static_cast<int>(state));
 
   InvalidateRect(hwnd, nullptr, FALSE);
   inShowView = true;
@@ -271,7 +271,7 @@ void OnLoginFieldChange(HWND hwnd, int id) {
       stored[text.size()] = '\0';
       return;
     case GbkInput::TooLong:
-      MsgBox(0x32001, "EDT: input too many char (%d)", static_cast<int>(bytes));
+      MsgBox(kReportTooManyChars, "EDT: input too many char (%d)", static_cast<int>(bytes));
       break;
     case GbkInput::NotGbk:
       MsgBox(kInputNotGbk, "EDT: input refused, code page 936 cannot hold one of its characters (%d)",
@@ -464,7 +464,7 @@ void UseScale(HWND dialog, int dpi) {
 void LogScale(HWND dialog) {
   RECT r{};
   GetWindowRect(dialog, &r);
-  MsgBox(0x10004, "WINDOW: laid out at %d dpi, %dx%d at %d,%d", windowDpi, static_cast<int>(r.right - r.left),
+  MsgBox(kReportDetail, "WINDOW: laid out at %d dpi, %dx%d at %d,%d", windowDpi, static_cast<int>(r.right - r.left),
          static_cast<int>(r.bottom - r.top), static_cast<int>(r.left), static_cast<int>(r.top));
 }
 
@@ -598,7 +598,7 @@ int MainWindowDpi() { return windowDpi; }
 DWORD WINAPI MainWindowThread(LPVOID) {
   HWND hwnd = CreateDialogParamW(appState.hInstance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
   if (!hwnd) {
-    MsgBox(0x52020, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
+    MsgBox(kReportModuleFailed, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
     return 1;
   }
   appState.hwndMain = hwnd;
@@ -635,7 +635,7 @@ void OpenMainWindow(HWND hwnd) {
   if (!appState.mainCreated) {
     if (mainThread) return;  // already starting
     mainThread = CreateThread(nullptr, 0, MainWindowThread, nullptr, 0, nullptr);
-    if (!mainThread) MsgBox(0x52020, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
+    if (!mainThread) MsgBox(kReportModuleFailed, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
     return;
   }
   // Shown on its own thread, which lays out the main view and raises it (or the open box).
@@ -664,7 +664,7 @@ bool CloseMainWindow(DWORD timeoutMs) {
   // Destroying its window sends activation messages to this thread, so the
   // wait serves them.
   if (!WaitServingSent(mainThread, timeoutMs)) {
-    MsgBox(0x10001, "THREAD: main window thread did not end in time");
+    MsgBox(kReportFailure, "THREAD: main window thread did not end in time");
     return false;  // the handle stays: the thread still runs
   }
   CloseHandle(mainThread);

@@ -78,7 +78,7 @@ CoreQueryRecord QueryCore(int32_t state) {
   if (state != RUN_CONNECTED) return record;
   Zephal_Get_QueryData(&record);
   if (TakeQueryLogTurn(&logMark, record)) {
-    for (const std::string& line : QueryLogLines(record)) MsgBox(0x10004, "%s", line.c_str());
+    for (const std::string& line : QueryLogLines(record)) MsgBox(kReportDetail, "%s", line.c_str());
   }
   return record;
 }
