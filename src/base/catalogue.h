@@ -29,7 +29,7 @@ const CoreCodeRow* FindCoreCode(uint32_t code);
 // Text of a core library code. Never fails: an unknown code yields
 // "未知错误 (#%x)" formatted into a buffer owned by the calling thread.
 const char* CoreText(uint32_t code);
-// What a failed core start logs for its result: the row's text, else "Zephal 初始化失败".
+// What a failed core start logs for its result: its row's start-up text, else the generic one.
 const char* InitFailureText(uint32_t result);
 // Text of one of the client's own report codes, same fallback.
 const char* ReportText(uint32_t code);
