@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/app_state.h"
+#include "base/gbk_text.h"
 #include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "base/version.h"
@@ -29,8 +30,9 @@ class Font {
   // Bold Arial; the link font is a point smaller and underlined. Heights are
   // 18 and 17 pixels at 96 DPI.
   Font(bool link, int dpi)
-      : font_(CreateFontA(ScaleFontHeight(link ? 17 : 18, dpi), 0, 0, 0, FW_BOLD, FALSE, link ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial")) {}
+      : font_(CreateFontA(ScaleFontHeight(link ? 17 : 18, dpi), 0, 0, 0, FW_BOLD, FALSE, link ? TRUE : FALSE, FALSE,
+                          static_cast<BYTE>(FontCharsetFor(GetACP())), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                          DEFAULT_QUALITY, DEFAULT_PITCH, "Arial")) {}
   ~Font() {
     if (font_) DeleteObject(font_);
   }
