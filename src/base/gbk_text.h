@@ -32,3 +32,14 @@ enum class GbkInput { Fits, TooLong, NotGbk };
 // `maxBytes` bytes, which `bytes` then counts. `out` is only set on Fits.
 GbkInput Utf16ToGbk(std::u16string_view text, GbkEncodeChar encode, size_t maxBytes, std::string* out,
                     size_t* bytes = nullptr);
+
+// The character set a font of ours asks for. Where the system's ANSI code page
+// is 936 the default set is Simplified Chinese already, and the fonts stay as
+// they always were; elsewhere the default set (Western under 1252) lets the font
+// mapper pick a face without Chinese, and the service list and the login edits
+// show empty boxes, so the font asks for GB2312 by name.
+constexpr int kDefaultCharset = 1;  // DEFAULT_CHARSET
+constexpr int kGb2312Charset = 134;  // GB2312_CHARSET
+constexpr int FontCharsetFor(unsigned ansiCodePage) {
+  return ansiCodePage == 936 ? kDefaultCharset : kGb2312Charset;
+}

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/app_state.h"
+#include "base/gbk_text.h"
 #include "base/bounded_wait_win.h"
 #include "base/gbk_text_win.h"
 #include "base/gdi_win.h"
@@ -58,6 +59,8 @@ int progressForward = 1;
 bool inShowView = false;
 // The view last laid out, which decides what Enter does.
 int currentView = VIEW_MAIN;
+
+static_assert(kDefaultCharset == DEFAULT_CHARSET && kGb2312Charset == GB2312_CHARSET, "character sets");
 
 // The display scale, main window thread only. The record in AppState stays in
 // 96-DPI pixels; the window works with this copy scaled to its monitor.
@@ -445,10 +448,13 @@ void UseScale(HWND dialog, int dpi) {
   SetFocusRingScale(windowDpi);
   HFONT font = dialogFont;
   HFONT made = nullptr;
-  if (windowDpi != kBaseDpi || !dialogFont || !dialogFontFits) {
+  // The dialog's own font asks for the default character set, which holds no
+  // Chinese outside code page 936.
+  const int charset = FontCharsetFor(GetACP());
+  if (windowDpi != kBaseDpi || !dialogFont || !dialogFontFits || charset != kDefaultCharset) {
     made = CreateFontA(ScaleFontHeight(kInputFontHeight, windowDpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH,
-                       "Arial");
+                       static_cast<BYTE>(charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                       DEFAULT_PITCH, "Arial");
     if (made) font = made;
   }
   // At 96 DPI from the start the controls already have the dialog's font.

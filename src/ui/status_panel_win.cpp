@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/app_state.h"
+#include "base/gbk_text.h"
 #include "base/gbk_text_win.h"
 #include "base/gdi_win.h"
 #include "base/report.h"
@@ -27,7 +28,8 @@ constexpr UINT IDS_HOME_PAGE = 1801;
 // 18 and 17 pixels at 96 DPI.
 HFONT MakeFont(bool link, int dpi) {
   return CreateFontA(ScaleFontHeight(link ? 17 : 18, dpi), 0, 0, 0, FW_BOLD, FALSE, link ? TRUE : FALSE, FALSE,
-                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
+                     static_cast<BYTE>(FontCharsetFor(GetACP())), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
 }
 
 // A control's own DC, drawing text without a background.

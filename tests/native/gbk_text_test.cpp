@@ -109,3 +109,11 @@ TEST(GbkText, TypedTextBecomesGbkOrIsRefusedWholeNeverWithQuestionMarks) {
 }
 
 }  // namespace
+
+TEST(GbkText, FontsAskForChineseByNameOnlyWhereTheSystemCodePageIsNotChinese) {
+  const struct {
+    unsigned codePage;
+    int charset;
+  } cases[] = {{936, kDefaultCharset}, {1252, kGb2312Charset}, {950, kGb2312Charset}, {65001, kGb2312Charset}};
+  for (const auto& c : cases) EXPECT_EQ(FontCharsetFor(c.codePage), c.charset) << c.codePage;
+}
