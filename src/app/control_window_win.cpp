@@ -132,7 +132,8 @@ void ReportVersion() {
   const std::string client = FormatVersion(ClientVersion);
   const std::string library = FormatVersion(Zephal_GetDllVersion());
   const std::string core = FormatVersion(Zephal_GetCoreVersion());
-  MsgBox(kReportNote, "%s %s (%s, %s) built on Mar 20 2013", kControlTitle, client.c_str(), library.c_str(), core.c_str());
+  MsgBox(kReportNote, "%s %s (%s, %s) built on Mar 20 2013", kControlTitle, client.c_str(), library.c_str(),
+         core.c_str());
 }
 
 LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

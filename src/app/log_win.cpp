@@ -144,7 +144,8 @@ void OpenLogFile(const wchar_t* path) {
   if (!redirected) MsgBox(kReportWarning, "Error: cannot redirect stdout/stderr to the log file: %s", shown.c_str());
   if (!stream) MsgBox(kReportWarning, "Error: log redirect failed due to _fdopen");
   if (takenOver)
-    MsgBox(kReportDetail, "LOG: %s was still open elsewhere: taken over with the folder's DACL set on it", shown.c_str());
+    MsgBox(kReportDetail, "LOG: %s was still open elsewhere: taken over with the folder's DACL set on it",
+           shown.c_str());
   else
     MsgBox(kReportDetail, "LOG: %s created afresh, with the DACL the folder passes on", shown.c_str());
 }

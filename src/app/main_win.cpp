@@ -126,7 +126,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   appState.layout = CreateLayoutRecord(appState.layout);
 
   if (!RegisterControlClass(instance))
-    MsgBox(kReportStartFailed, "WINDOW: Registe the class of the window failed(code=%d).", static_cast<int>(GetLastError()));
+    MsgBox(kReportStartFailed, "WINDOW: Registe the class of the window failed(code=%d).",
+           static_cast<int>(GetLastError()));
   HWND control = CreateWindowExW(0, GbkToWide(kControlClass).c_str(), GbkToWide(kControlTitle).c_str(),
                                  WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 230, 200, nullptr, nullptr,
                                  instance, nullptr);

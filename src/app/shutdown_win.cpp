@@ -91,7 +91,8 @@ void ReleaseCoreOnce(DWORD boundMs) {
   const DWORD began = GetTickCount();
   if (!WaitServingSentUntil(NoStopRunning, boundMs)) {
     threadsLeft = true;
-    MsgBox(kReportFailure, "CORE: Zephal_Stop has still not returned; Zephal_Clear is not called, the process ends without it");
+    MsgBox(kReportFailure,
+           "CORE: Zephal_Stop has still not returned; Zephal_Clear is not called, the process ends without it");
     return;
   }
   const DWORD left = boundMs - (GetTickCount() - began);
@@ -144,7 +145,8 @@ void TearDownAtSessionEnd() {
   MsgBox(kReportNote, "%s Closed Success.", kControlTitle);
   const bool mainEnded = CloseMainWindow(SessionEndLeft(shutdown_plan::kSessionEndReserveMs));
   WaitForJobs(SessionEndLeft(shutdown_plan::kSessionEndReserveMs));
-  MsgBox(kReportDetail, "EXIT: the session end took %lu ms", static_cast<unsigned long>(GetTickCount() - sessionEndBegan));
+  MsgBox(kReportDetail, "EXIT: the session end took %lu ms",
+         static_cast<unsigned long>(GetTickCount() - sessionEndBegan));
   LogClose();
   ReleasePictures(mainEnded);
   DestroyWindow(appState.hwndControl);

@@ -193,7 +193,8 @@ void OpenForDesktopUserWith(const PageRoutes& routes, const char* address) {
   } else {
     // Never with this process's own token: an elevated browser is the worst
     // place for a web page. The user gets the address instead.
-    MsgBox(kReportFailure, "WINDOW: page not opened, no way as the desktop's user (desktop shell 0x%08lX, user 0x%08lX)",
+    MsgBox(kReportFailure,
+           "WINDOW: page not opened, no way as the desktop's user (desktop shell 0x%08lX, user 0x%08lX)",
            static_cast<unsigned long>(job->shell), static_cast<unsigned long>(job->user));
     show = true;
   }

@@ -33,7 +33,8 @@ std::atomic<bool> upgrading{false};
 
 void LogEntries(const char* format, const ConflictList& entries) {
   for (const ConflictEntry& entry : entries)
-    MsgBox(kReportNote, format, ConflictName(entry).c_str(), static_cast<int>(entry.processId), ConflictProgram(entry).c_str());
+    MsgBox(kReportNote, format, ConflictName(entry).c_str(), static_cast<int>(entry.processId),
+           ConflictProgram(entry).c_str());
 }
 
 // The client may be closed while a box waits; what the answer would start

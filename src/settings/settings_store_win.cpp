@@ -158,9 +158,11 @@ int SaveSettings(AppState* s) {
     const cc::ConfigFlags flags{s->rememberUser != 0, s->rememberPassword != 0, s->autoRun != 0,
                                 s->autoLogin != 0,    s->importantOnly != 0,    s->writeLog != 0};
     const uint8_t config = cc::EncodeConfigByte(flags);
-    if (!WriteConfigField(key, cc::kConfigByteOffset, &config, 1)) MsgBox(kReportFailure, "REG: Set config binary failed.");
+    if (!WriteConfigField(key, cc::kConfigByteOffset, &config, 1))
+      MsgBox(kReportFailure, "REG: Set config binary failed.");
     const uint8_t index = static_cast<uint8_t>(s->serviceIndex & 0xFF);
-    if (!WriteConfigField(key, cc::kServiceIndexOffset, &index, 1)) MsgBox(kReportFailure, "REG: Set service index failed.");
+    if (!WriteConfigField(key, cc::kServiceIndexOffset, &index, 1))
+      MsgBox(kReportFailure, "REG: Set service index failed.");
     if (!WriteTextField(key, cc::kRedirectServerOffset, cc::EncodeTextField(s->redirectServer)))
       MsgBox(kReportFailure, "REG: set redirect server name failed.");
     // Written whatever the options: a field whose option is off becomes zeros,

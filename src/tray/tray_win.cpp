@@ -108,7 +108,8 @@ void TrayUpdate(int state, int add) {
   if (icon) DestroyIcon(icon);
   record.hIcon = nullptr;
   if (add && !done) {
-    MsgBox(kReportWarning, "TRAY: the shell did not take the icon (code=%d), retrying.", static_cast<int>(GetLastError()));
+    MsgBox(kReportWarning, "TRAY: the shell did not take the icon (code=%d), retrying.",
+           static_cast<int>(GetLastError()));
     ScheduleAddRetry();
   } else if (add) {
     KillTimer(trayOwner, TIMER_TRAY_RETRY);

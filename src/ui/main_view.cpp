@@ -97,7 +97,9 @@ bool In(const LayoutRect& r, int x, int y) { return PointInLayoutRect(r, x, y); 
 
 }  // namespace
 
-bool ViewNeedsStatus(int view, int32_t r) { return view == VIEW_MAIN && (r == RUN_CONNECTED || r == RUN_DISCONNECTING); }
+bool ViewNeedsStatus(int view, int32_t r) {
+  return view == VIEW_MAIN && (r == RUN_CONNECTED || r == RUN_DISCONNECTING);
+}
 
 ViewFace ViewFaceFor(int view, int32_t r, uint32_t s, int serviceIndex, bool rememberUser) {
   Builder b;

@@ -641,7 +641,8 @@ void OpenMainWindow(HWND hwnd) {
   if (!appState.mainCreated) {
     if (mainThread) return;  // already starting
     mainThread = CreateThread(nullptr, 0, MainWindowThread, nullptr, 0, nullptr);
-    if (!mainThread) MsgBox(kReportModuleFailed, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
+    if (!mainThread)
+      MsgBox(kReportModuleFailed, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
     return;
   }
   // Shown on its own thread, which lays out the main view and raises it (or the open box).

@@ -336,7 +336,8 @@ TEST(CoreCodeTable, EveryCodeHasOneRowAndEveryBoxItsText) {
     if (i > 0) {
       EXPECT_LT(table.rows[i - 1].last, row.first) << "out of order or overlapping";
     }
-    EXPECT_TRUE(row.text || row.initText || row.then != CoreFollowUp::kNothing || row.page) << "a row that does nothing";
+    EXPECT_TRUE(row.text || row.initText || row.then != CoreFollowUp::kNothing || row.page)
+        << "a row that does nothing";
     if (row.initText) {
       EXPECT_NE(row.initText[0], '\0');
       EXPECT_STREQ(InitFailureText(row.first), row.initText);
