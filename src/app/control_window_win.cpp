@@ -1,8 +1,8 @@
 #include "app/control_window_win.h"
 
-
 #include "app/core_events_win.h"
 #include "base/app_state.h"
+#include "base/catalogue.h"
 #include "base/report.h"
 #include "base/version.h"
 #include "core/core_connection_win.h"
@@ -20,16 +20,6 @@ namespace {
 // and the process ends with code 1 instead of reporting a creation failure.
 bool endedEarly = false;
 
-const char* InitFailureText(uint32_t result) {
-  switch (result) {
-    case 0x50000A0B: return "Zephal 正在进行升级";
-    case 0x50000A0C: return "Zephal 已经被其他程序控制";
-    case 0x501A0A00: return "Zephal 服务没有安装";
-    case 0x501A0A01: return "Zephal 服务没有启动";
-    default: return "Zephal 初始化失败";
-  }
-}
-
 // The shell broadcasts TaskbarCreated from a process of lower integrity than
 // this elevated one; Windows drops it at our window unless we let it through,
 // and the icon would be gone for good after the shell restarts. Looked up
@@ -39,13 +29,13 @@ void LetTaskbarCreatedThrough(HWND hwnd) {
   const auto filter = reinterpret_cast<FilterCall>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx")));
   if (!filter) {
-    MsgBox(0x10004, "TRAY: no window message filter here; TaskbarCreated needs no exception");
+    MsgBox(kReportDetail, "TRAY: no window message filter here; TaskbarCreated needs no exception");
     return;
   }
   if (filter(hwnd, taskbarCreatedMsg, MSGFLT_ALLOW, nullptr))
-    MsgBox(0x10004, "TRAY: TaskbarCreated let through the window message filter");
+    MsgBox(kReportDetail, "TRAY: TaskbarCreated let through the window message filter");
   else
-    MsgBox(0x10001, "TRAY: couldn't let TaskbarCreated through the message filter(code=%lu).", GetLastError());
+    MsgBox(kReportFailure, "TRAY: couldn't let TaskbarCreated through the message filter(code=%lu).", GetLastError());
 }
 
 LRESULT OnCreate(HWND hwnd) {
@@ -92,7 +82,7 @@ void OnCommand(WORD id) {
 }
 
 void OnShowMainRequest(WPARAM flags) {
-  MsgBox(0x10004, "WINDOW: show request from another instance%s",
+  MsgBox(kReportDetail, "WINDOW: show request from another instance%s",
          (flags & kShowMainForegroundPassed) ? " (foreground passed on)" : "");
   PostMessageA(appState.hwndMain, WM_SHOWWINDOW, 1, 0);
 }
@@ -116,19 +106,19 @@ const char* SessionEndReason(LPARAM reason) {
 // Windows asks before it ends the session: the client never holds it up here;
 // it closes properly once the end is certain (WM_ENDSESSION).
 LRESULT OnQueryEndSession(LPARAM reason) {
-  MsgBox(0x10004, "WINDOW: the session may end (%s); agreed", SessionEndReason(reason));
+  MsgBox(kReportDetail, "WINDOW: the session may end (%s); agreed", SessionEndReason(reason));
   SessionMayEnd();
   return TRUE;
 }
 
 void OnEndSession(WPARAM ending, LPARAM reason) {
   if (!ending) {
-    MsgBox(0x10004, "WINDOW: the session goes on");
+    MsgBox(kReportDetail, "WINDOW: the session goes on");
     SessionGoesOn();
     return;
   }
   // Once this returns Windows may end the process: everything happens now.
-  MsgBox(1, "WINDOW: the session ends (%s); closing without asking", SessionEndReason(reason));
+  MsgBox(kReportNote, "WINDOW: the session ends (%s); closing without asking", SessionEndReason(reason));
   ShutdownAtSessionEnd();
 }
 
@@ -142,7 +132,8 @@ void ReportVersion() {
   const std::string client = FormatVersion(ClientVersion);
   const std::string library = FormatVersion(Zephal_GetDllVersion());
   const std::string core = FormatVersion(Zephal_GetCoreVersion());
-  MsgBox(1, "%s %s (%s, %s) built on Mar 20 2013", kControlTitle, client.c_str(), library.c_str(), core.c_str());
+  MsgBox(kReportNote, "%s %s (%s, %s) built on Mar 20 2013", kControlTitle, client.c_str(), library.c_str(),
+         core.c_str());
 }
 
 LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -23,9 +23,7 @@ constexpr UINT IDS_CONNECTED_TITLE = 1821;
 constexpr UINT IDS_CONNECTED_ADDRESS = 1822;
 constexpr char kBalloonName[] = "lumora_zephal";
 
-std::string LoadText(UINT id) {
-  return LoadGbkString(appState.hInstance, id, 1000);
-}
+constexpr size_t kFormatBytes = 1000;
 
 // The address field holds 17 bytes that need not be terminated.
 std::string AssignedAddress(const CoreQueryRecord& record) {
@@ -36,10 +34,10 @@ void RaiseAccountNotice(const CoreQueryRecord& record) {
   const std::string dateText(record.date, strnlen(record.date, sizeof record.date));
   switch (DecideAccountNotice(record.status, record.date, record.minutesLeft, std::time(nullptr))) {
     case AccountNotice::EndDate:
-      MsgBox(0x132003, "INFO: the end-date is %s", dateText.c_str());
+      MsgBox(kReportEndDate, "INFO: the end-date is %s", dateText.c_str());
       break;
     case AccountNotice::EndTime:
-      MsgBox(0x122003, "INFO: the end-time is %u.", static_cast<unsigned>(record.minutesLeft));
+      MsgBox(kReportEndTime, "INFO: the end-time is %u.", static_cast<unsigned>(record.minutesLeft));
       break;
     case AccountNotice::None:
       break;
@@ -53,12 +51,14 @@ void OnConnected() {
 
   char title[200];
   char text[200];
-  std::snprintf(title, sizeof title, LoadText(IDS_CONNECTED_TITLE).c_str(), kBalloonName);
+  const std::string titleFormat = LoadGbkString(appState.hInstance, IDS_CONNECTED_TITLE, kFormatBytes);
+  std::snprintf(title, sizeof title, titleFormat.c_str(), kBalloonName);
   const std::string address = AssignedAddress(record);
   if (address.empty())
     std::snprintf(text, sizeof text, " ");
   else
-    std::snprintf(text, sizeof text, LoadText(IDS_CONNECTED_ADDRESS).c_str(), address.c_str());
+    std::snprintf(text, sizeof text, LoadGbkString(appState.hInstance, IDS_CONNECTED_ADDRESS, kFormatBytes).c_str(),
+                  address.c_str());
   TrayBalloon(appState.hwndControl, title, text);
 
   ShowMainView();
@@ -69,7 +69,7 @@ void OnConnected() {
 }  // namespace
 
 void HandleCoreStatus(int32_t state) {
-  MsgBox(0x10004, "CORE: status %d", static_cast<int>(state));
+  MsgBox(kReportDetail, "CORE: status %d", static_cast<int>(state));
   switch (state) {
     case RUN_IDLE:
       TrayUpdate(RUN_IDLE, 0);

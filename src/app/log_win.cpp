@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/catalogue.h"
+#include "base/catalogue.h"
 #include "app/report_format.h"
 #include "base/app_state.h"
 #include "base/gbk_text_win.h"
@@ -23,7 +23,6 @@ std::atomic<int> boxOpen{0};
 
 namespace {
 
-constexpr uint32_t kLogWarning = 0x20001;
 constexpr int kLogOpenTries = 20;
 constexpr DWORD kLogOpenRetryMs = 50;
 
@@ -128,7 +127,7 @@ void OpenLogFile(const wchar_t* path) {
   // instead of vanishing.
   if (file == INVALID_HANDLE_VALUE) {
     SetLogStream(stdout);
-    MsgBox(kLogWarning, "Warning: cannot open the log file: %s", shown.c_str());
+    MsgBox(kReportWarning, "Warning: cannot open the log file: %s", shown.c_str());
     return;
   }
   const bool redirected = SetStdHandle(STD_OUTPUT_HANDLE, file) && SetStdHandle(STD_ERROR_HANDLE, file);
@@ -136,18 +135,19 @@ void OpenLogFile(const wchar_t* path) {
   if (fd < 0) {
     CloseHandle(file);  // without a descriptor no stream can own the handle; do not leak it
     SetLogStream(stdout);
-    MsgBox(kLogWarning, "Error: log redirect failed due to _open_osfhandle failure");
+    MsgBox(kReportWarning, "Error: log redirect failed due to _open_osfhandle failure");
     return;
   }
   FILE* stream = _fdopen(fd, "w");
   if (!stream) _close(fd);
   SetLogStream(stream ? stream : stdout);
-  if (!redirected) MsgBox(kLogWarning, "Error: cannot redirect stdout/stderr to the log file: %s", shown.c_str());
-  if (!stream) MsgBox(kLogWarning, "Error: log redirect failed due to _fdopen");
+  if (!redirected) MsgBox(kReportWarning, "Error: cannot redirect stdout/stderr to the log file: %s", shown.c_str());
+  if (!stream) MsgBox(kReportWarning, "Error: log redirect failed due to _fdopen");
   if (takenOver)
-    MsgBox(0x10004, "LOG: %s was still open elsewhere: taken over with the folder's DACL set on it", shown.c_str());
+    MsgBox(kReportDetail, "LOG: %s was still open elsewhere: taken over with the folder's DACL set on it",
+           shown.c_str());
   else
-    MsgBox(0x10004, "LOG: %s created afresh, with the DACL the folder passes on", shown.c_str());
+    MsgBox(kReportDetail, "LOG: %s created afresh, with the DACL the folder passes on", shown.c_str());
 }
 
 // The owner of a report box: the control window when the box opens on its
@@ -186,30 +186,33 @@ void MsgBox(uint32_t code, const char* format, ...) {
   va_end(args);
   LogLine(report::TaggedMessage("", code, message.c_str(), debugLog != 0).c_str());
 
-  if (code & report::kShowBox) {
+  if (code & kReportShowBox) {
     const char* text = ReportText(code);
     if (debugLog) LogLine(report::TaggedMessage("[MsgBox]", code, text, true).c_str());
     ShowReportBox(ReportOwner(), text, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   }
-  if (code & report::kFatal) {
-    MsgBox(1, "Stop software with errors(code=%u).", static_cast<unsigned>(code));
+  if (code & kReportFatal) {
+    MsgBox(kReportNote, "Stop software with errors(code=%u).", static_cast<unsigned>(code));
     ExitProcess(1);
   }
 }
 
 void ReportDll(uint32_t code, const char* text) {
   LogLine(report::TaggedMessage("[DLL]", code, text, debugLog != 0).c_str());
-  if (code & report::kCoreShowBox) {
+  if (code & kCoreShowBox) {
     const char* boxText = CoreText(code);
     if (debugLog) LogLine(report::TaggedMessage("[DLL-MsgBox]", code, boxText, true).c_str());
     ShowReportBox(ReportOwner(), boxText, MB_ICONERROR | MB_SETFOREGROUND | MB_TOPMOST);
   }
 }
 
+std::u16string LogFilePath() {
+  return std::u16string(WideView(appState.installDirW)) + u"lumora_zephal" + u"." + u"log";
+}
+
 void LogSetup() {
   if (appState.writeLog) {
-    const std::u16string path = std::u16string(WideView(appState.installDirW)) + u"lumora_zephal" + u"." + u"log";
-    OpenLogFile(WideChars(path));
+    OpenLogFile(WideChars(LogFilePath()));
   } else {
     SetLogStream(stdout);
   }

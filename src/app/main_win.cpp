@@ -30,9 +30,6 @@ void CloseRunningUpdater() {
   Sleep(200);
 }
 
-// The box of a start that finds the client running for another user.
-constexpr uint32_t kOtherUserReport = 0x162001;
-
 // The updater's path, or an empty one when the installation directory leaves
 // no room for it: a cut name would move or start another program.
 bool SetUpdaterPath() {
@@ -83,7 +80,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
       break;
     case InstanceStart::OtherUser:
       // The log is not open yet: the box is all this start leaves behind.
-      MsgBox(kOtherUserReport, "INSTANCE: the client already runs in another session");
+      MsgBox(kReportOtherUser, "INSTANCE: the client already runs in another session");
       return 1;
     case InstanceStart::HandedOver:
     case InstanceStart::GaveUp:
@@ -109,32 +106,33 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   // Reported once the log is open, like the Run entry that does not fit.
   const std::string directory = WideToLogText(WideView(appState.installDirW)), updater = WideToLogText(kUpdaterFile);
   if (!updaterFits)
-    MsgBox(0x10001, "DIRS: updater path too long, not used: %s%s", directory.c_str(), updater.c_str());
+    MsgBox(kReportFailure, "DIRS: updater path too long, not used: %s%s", directory.c_str(), updater.c_str());
   else if (pending == PendingUpdater::kTooLong)
-    MsgBox(0x10001, "DIRS: pending updater path too long, not moved: %s_%s", directory.c_str(), updater.c_str());
+    MsgBox(kReportFailure, "DIRS: pending updater path too long, not moved: %s_%s", directory.c_str(), updater.c_str());
   else if (pending == PendingUpdater::kNotOurFolder)
-    MsgBox(0x10001, "DIRS: pending updater not in the program's folder, not moved: %s_%s", directory.c_str(),
+    MsgBox(kReportFailure, "DIRS: pending updater not in the program's folder, not moved: %s_%s", directory.c_str(),
            updater.c_str());
   // Files and programs are named wide and work in any directory; what is
   // built as GBK (the autorun entry, the log-on task) needs its GBK form.
   if (!appState.installDir[0])
-    MsgBox(0x10001, "DIRS: code page 936 cannot hold the installation directory %s; autorun cannot be set up",
+    MsgBox(kReportFailure, "DIRS: code page 936 cannot hold the installation directory %s; autorun cannot be set up",
            directory.c_str());
   ReportDllSearch(dllSearch);
   ProtectSettingsKey();
   if (InstanceRuleUnavailable())
-    MsgBox(0x10001, "INSTANCE: no instance name to be had here; this start keeps no other out");
+    MsgBox(kReportFailure, "INSTANCE: no instance name to be had here; this start keeps no other out");
   else
-    MsgBox(0x10004, "INSTANCE: this client is the machine's instance (%s)", InstanceNameKind());
+    MsgBox(kReportDetail, "INSTANCE: this client is the machine's instance (%s)", InstanceNameKind());
   appState.layout = CreateLayoutRecord(appState.layout);
 
   if (!RegisterControlClass(instance))
-    MsgBox(0x12020, "WINDOW: Registe the class of the window failed(code=%d).", static_cast<int>(GetLastError()));
+    MsgBox(kReportStartFailed, "WINDOW: Registe the class of the window failed(code=%d).",
+           static_cast<int>(GetLastError()));
   HWND control = CreateWindowExW(0, GbkToWide(kControlClass).c_str(), GbkToWide(kControlTitle).c_str(),
                                  WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 230, 200, nullptr, nullptr,
                                  instance, nullptr);
   if (!control && !ControlWindowEndedEarly())
-    MsgBox(0x12020, "WINDOW: couldn't create the main window(code=%d).", static_cast<int>(GetLastError()));
+    MsgBox(kReportStartFailed, "WINDOW: couldn't create the main window(code=%d).", static_cast<int>(GetLastError()));
 
   MSG msg{};
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

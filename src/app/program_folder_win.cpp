@@ -55,9 +55,9 @@ DllSearch LimitDllSearch() {
 
 void ReportDllSearch(const DllSearch& search) {
   if (search.limited)
-    MsgBox(0x10004, "DIRS: DLLs load from System32 and the program's folder only");
+    MsgBox(kReportDetail, "DIRS: DLLs load from System32 and the program's folder only");
   else
-    MsgBox(0x10001, "DIRS: DLL search not limited (code=%lu); only the current directory left out",
+    MsgBox(kReportFailure, "DIRS: DLL search not limited (code=%lu); only the current directory left out",
            static_cast<unsigned long>(search.error));
 }
 

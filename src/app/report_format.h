@@ -1,19 +1,17 @@
-// Portable pieces of the report path: code bits and log line composition.
+// Portable pieces of the report path: the level of a code and log line composition.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
 #include <string>
 
+#include "base/codes.h"
+
 namespace report {
 
-constexpr uint32_t kLevelMask = 0xF;
-constexpr uint32_t kFatal = 0x20;
-constexpr uint32_t kShowBox = 0x2000;
-constexpr uint32_t kCoreShowBox = 0x200;
 constexpr size_t kMessageSize = 1024;  // message buffer, terminator included
 
-inline unsigned Level(uint32_t code) { return code & kLevelMask; }
+inline unsigned Level(uint32_t code) { return code & kReportLevelMask; }
 // Levels above 3 are logged only in verbose mode.
 inline bool Logged(uint32_t code, bool debugLog) { return debugLog || Level(code) <= 3; }
 

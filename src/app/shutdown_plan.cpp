@@ -1,15 +1,13 @@
 #include "app/shutdown_plan.h"
 
-namespace shutdown_plan {
+#include "base/codes.h"
 
-namespace {
-constexpr int32_t kIdle = 1;
-}
+namespace shutdown_plan {
 
 Step OnRequest(Phase phase, bool skipConfirm, int32_t runState) {
   switch (phase) {
     case Phase::None:
-      return runState != kIdle && !skipConfirm ? Step::Ask : Step::Proceed;
+      return runState != RUN_IDLE && !skipConfirm ? Step::Ask : Step::Proceed;
     case Phase::Asking:
       return skipConfirm ? Step::Proceed : Step::RaiseQuestion;
     case Phase::Running:

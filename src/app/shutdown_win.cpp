@@ -52,7 +52,7 @@ BOOL CALLBACK FindQuestion(HWND window, LPARAM found) {
 void RaiseQuestion() {
   HWND question = nullptr;
   EnumThreadWindows(GetCurrentThreadId(), FindQuestion, reinterpret_cast<LPARAM>(&question));
-  MsgBox(0x10004, "EXIT: already asking; the question is brought forward");
+  MsgBox(kReportDetail, "EXIT: already asking; the question is brought forward");
   if (question) SetForegroundWindow(question);
 }
 
@@ -76,7 +76,7 @@ void StopAndWait(DWORD boundMs) {
   const DWORD began = GetTickCount();
   if (!CallBounded(kStopCore, boundMs)) {
     threadsLeft = true;
-    MsgBox(0x10001, "CORE: Zephal_Stop did not return within %u ms", static_cast<unsigned>(boundMs));
+    MsgBox(kReportFailure, "CORE: Zephal_Stop did not return within %u ms", static_cast<unsigned>(boundMs));
   }
   // The core reports Idle from its own thread.
   while (appState.runState != RUN_IDLE && GetTickCount() - began < boundMs) Sleep(50);
@@ -91,13 +91,14 @@ void ReleaseCoreOnce(DWORD boundMs) {
   const DWORD began = GetTickCount();
   if (!WaitServingSentUntil(NoStopRunning, boundMs)) {
     threadsLeft = true;
-    MsgBox(0x10001, "CORE: Zephal_Stop has still not returned; Zephal_Clear is not called, the process ends without it");
+    MsgBox(kReportFailure,
+           "CORE: Zephal_Stop has still not returned; Zephal_Clear is not called, the process ends without it");
     return;
   }
   const DWORD left = boundMs - (GetTickCount() - began);
   if (CallBounded(kReleaseCore, left <= boundMs ? left : 0)) return;
   threadsLeft = true;
-  MsgBox(0x10001, "CORE: Zephal_Clear did not return within %u ms", static_cast<unsigned>(boundMs));
+  MsgBox(kReportFailure, "CORE: Zephal_Clear did not return within %u ms", static_cast<unsigned>(boundMs));
 }
 
 // Work on threads of its own would race the runtime's teardown: it gets a
@@ -105,7 +106,7 @@ void ReleaseCoreOnce(DWORD boundMs) {
 void WaitForJobs(DWORD boundMs) {
   if (threadsLeft || WaitServingSentUntil(NoJobRunning, boundMs)) return;
   threadsLeft = true;
-  MsgBox(0x10001, "EXIT: work on another thread is still running; the process ends without waiting for it");
+  MsgBox(kReportFailure, "EXIT: work on another thread is still running; the process ends without waiting for it");
 }
 
 // A main window thread still running may paint with these: they are left to
@@ -121,7 +122,7 @@ void ReleasePictures(bool mainEnded) {
 
 void TearDown() {
   if (appState.runState != RUN_IDLE) StopAndWait(shutdown_plan::kStopWaitMs);
-  MsgBox(1, "%s Closed Success.", kControlTitle);
+  MsgBox(kReportNote, "%s Closed Success.", kControlTitle);
   SaveSettings(&appState);
   TrayRemove();
   const bool mainEnded = CloseMainWindow(shutdown_plan::kMainThreadWaitMs);
@@ -141,10 +142,11 @@ void TearDownAtSessionEnd() {
   if (appState.runState != RUN_IDLE) StopAndWait(shutdown_plan::kSessionStopWaitMs);
   ReleaseCoreOnce(SessionEndLeft(shutdown_plan::kSessionEndReserveMs));
   TrayRemove();
-  MsgBox(1, "%s Closed Success.", kControlTitle);
+  MsgBox(kReportNote, "%s Closed Success.", kControlTitle);
   const bool mainEnded = CloseMainWindow(SessionEndLeft(shutdown_plan::kSessionEndReserveMs));
   WaitForJobs(SessionEndLeft(shutdown_plan::kSessionEndReserveMs));
-  MsgBox(0x10004, "EXIT: the session end took %lu ms", static_cast<unsigned long>(GetTickCount() - sessionEndBegan));
+  MsgBox(kReportDetail, "EXIT: the session end took %lu ms",
+         static_cast<unsigned long>(GetTickCount() - sessionEndBegan));
   LogClose();
   ReleasePictures(mainEnded);
   DestroyWindow(appState.hwndControl);
@@ -166,9 +168,9 @@ void SetBlockReason() {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ShutdownBlockReasonCreate")));
   blockReasonSet = create && create(appState.hwndControl, L"Lumora Zephal 正在断开加速连接，请稍候");
   if (blockReasonSet)
-    MsgBox(0x10004, "WINDOW: the reason for the wait is shown on the control window");
+    MsgBox(kReportDetail, "WINDOW: the reason for the wait is shown on the control window");
   else
-    MsgBox(0x10004, "WINDOW: no reason for the wait could be given (code=%lu)", create ? GetLastError() : 0ul);
+    MsgBox(kReportDetail, "WINDOW: no reason for the wait could be given (code=%lu)", create ? GetLastError() : 0ul);
 }
 
 void ClearBlockReason() {
@@ -203,7 +205,7 @@ void Shutdown(int skipConfirm) {
       RaiseQuestion();
       return;
     case Step::Ignore:
-      MsgBox(0x10004, "EXIT: a shutdown is already under way");
+      MsgBox(kReportDetail, "EXIT: a shutdown is already under way");
       return;
     case Step::Ask:
     case Step::Cancel:
@@ -221,7 +223,7 @@ void HandOverShutdown() {
   }
   handOverRequested = true;
   if (!control || !PostMessageA(control, WMU_HAND_OVER_EXIT, 0, 0))
-    MsgBox(0x10001, "EXIT: the control window did not take the updater's exit request");
+    MsgBox(kReportFailure, "EXIT: the control window did not take the updater's exit request");
 }
 
 void OnHandOverExit() {

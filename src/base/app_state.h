@@ -5,17 +5,10 @@
 #include <atomic>
 #include <cstdint>
 
+#include "base/codes.h"
 #include "base/version.h"
 
 struct LayoutRecord;
-
-// Connection states reported by the core library.
-enum RunState : int32_t {
-  RUN_IDLE = 1,
-  RUN_CONNECTING = 2,
-  RUN_CONNECTED = 3,
-  RUN_DISCONNECTING = 4,
-};
 
 struct AppState {
   HWND hwndControl;

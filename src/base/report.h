@@ -5,6 +5,9 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+
+#include "base/codes.h"
 
 // Verbose logging, from the "-debuglog" switch.
 extern int debugLog;
@@ -16,10 +19,13 @@ extern HWND* boxOwner;
 extern std::atomic<int> boxOpen;
 
 void LogLine(const char* text);
-// printf-style report with a report code; does not return for fatal codes.
+// printf-style report with a report code (base/codes.h); does not return for fatal codes.
 void MsgBox(uint32_t code, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // A core library event or result with the text that came with it.
 void ReportDll(uint32_t code, const char* text);
+// Where the log file is (and is opened when appState.writeLog is set): the
+// installation folder's "lumora_zephal.log".
+std::u16string LogFilePath();
 // Opens the log according to appState.writeLog.
 void LogSetup();
 void LogClose();

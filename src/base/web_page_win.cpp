@@ -145,9 +145,16 @@ enum PageState : LONG { kRunning, kOpened, kNotOpened, kAbandoned };
 
 PageRoutes DesktopUserRoutes() { return PageRoutes{OpenThroughDesktopShell, OpenAsDesktopUser}; }
 
-void OpenWebPage(const char* address) { OpenWebPageWith(DesktopUserRoutes(), address); }
+void OpenForDesktopUser(const char* target) { OpenForDesktopUserWith(DesktopUserRoutes(), target); }
 
-void OpenWebPageWith(const PageRoutes& routes, const char* address) {
+void OpenPageResource(UINT id, size_t bufferBytes) {
+  const std::string address = LoadGbkString(appState.hInstance, id, bufferBytes);
+  if (address.empty()) return;
+  MsgBox(kReportDetail, "WINDOW: open %s", address.c_str());
+  OpenForDesktopUser(address.c_str());
+}
+
+void OpenForDesktopUserWith(const PageRoutes& routes, const char* address) {
   if (!address || !*address) return;
   struct PageJob : BoundedJob {
     PageRoutes routes;
@@ -175,18 +182,19 @@ void OpenWebPageWith(const PageRoutes& routes, const char* address) {
   const bool done = RunBounded(job, kOpenWaitMs);
   bool show = false;
   if (!done && job->Settle(kAbandoned)) {
-    MsgBox(0x10001, "WINDOW: the shell has not opened the page after %lu ms; not waiting longer",
+    MsgBox(kReportFailure, "WINDOW: the shell has not opened the page after %lu ms; not waiting longer",
            static_cast<unsigned long>(kOpenWaitMs));
     show = true;
   } else if (job->state == kOpened && SUCCEEDED(job->shell)) {
-    MsgBox(0x10004, "WINDOW: page opened through the desktop shell");
+    MsgBox(kReportDetail, "WINDOW: page opened through the desktop shell");
   } else if (job->state == kOpened) {
-    MsgBox(0x10004, "WINDOW: page opened as the desktop's user (desktop shell 0x%08lX)",
+    MsgBox(kReportDetail, "WINDOW: page opened as the desktop's user (desktop shell 0x%08lX)",
            static_cast<unsigned long>(job->shell));
   } else {
     // Never with this process's own token: an elevated browser is the worst
     // place for a web page. The user gets the address instead.
-    MsgBox(0x10001, "WINDOW: page not opened, no way as the desktop's user (desktop shell 0x%08lX, user 0x%08lX)",
+    MsgBox(kReportFailure,
+           "WINDOW: page not opened, no way as the desktop's user (desktop shell 0x%08lX, user 0x%08lX)",
            static_cast<unsigned long>(job->shell), static_cast<unsigned long>(job->user));
     show = true;
   }

@@ -1,4 +1,4 @@
-// Opening web pages as the desktop's user, never as this elevated process.
+// Opening pages and folders as the desktop's user, never as this elevated process.
 #pragma once
 #include <windows.h>
 
@@ -14,8 +14,12 @@ struct PageRoutes {
 };
 PageRoutes DesktopUserRoutes();
 
-// Opens `address` in the default browser as the logged-on user. When no route
-// works, or none has answered after a few seconds, the address is shown in
-// the client's box for the user to copy, and nothing opens it later.
-void OpenWebPage(const char* address);
-void OpenWebPageWith(const PageRoutes& routes, const char* address);
+// The one way to open what the desktop's user should see: a web address in
+// the default browser, or a folder (the log's), as the logged-on user. When no
+// route works, or none has answered after a few seconds, the address is shown
+// in the client's box for the user to copy, and nothing opens it later.
+void OpenForDesktopUser(const char* target);
+void OpenForDesktopUserWith(const PageRoutes& routes, const char* target);
+// The web page whose address is string-table entry `id`, read as into a buffer
+// of `bufferBytes`, logged at the verbose level and opened as above.
+void OpenPageResource(UINT id, size_t bufferBytes = 1024);

@@ -31,13 +31,10 @@ constexpr char kBrandTag[] = "KAVRO";
 // it waits) does not start a second hand-over.
 std::atomic<bool> upgrading{false};
 
-std::string LoadText(UINT id, size_t size) {
-  return LoadGbkString(appState.hInstance, id, size);
-}
-
 void LogEntries(const char* format, const ConflictList& entries) {
   for (const ConflictEntry& entry : entries)
-    MsgBox(1, format, ConflictName(entry).c_str(), static_cast<int>(entry.processId), ConflictProgram(entry).c_str());
+    MsgBox(kReportNote, format, ConflictName(entry).c_str(), static_cast<int>(entry.processId),
+           ConflictProgram(entry).c_str());
 }
 
 // The client may be closed while a box waits; what the answer would start
@@ -52,7 +49,7 @@ std::unique_ptr<ConflictList> ReadConflictList() {
   const int32_t count = Zephal_Proc_GetCount();
   if (count <= 0) return nullptr;
   if (count > kMaxConflictEntries)
-    MsgBox(0x20001, "CB-PCL: %d entries announced, the first %d are read", static_cast<int>(count),
+    MsgBox(kReportWarning, "CB-PCL: %d entries announced, the first %d are read", static_cast<int>(count),
            static_cast<int>(kMaxConflictEntries));
   return std::make_unique<ConflictList>(CopyConflictList(array, count));
 }
@@ -60,8 +57,9 @@ std::unique_ptr<ConflictList> ReadConflictList() {
 void HandleClosableConflicts(const ConflictList& entries) {
   LogEntries("CB-PCL: B %s %d %s", entries);
   if (appState.runState == RUN_CONNECTED) return;  // the tunnel is up: they are only logged
-  const std::string text = BuildConflictText(LoadText(IDS_CONFLICT_CLOSABLE, kConflictTextSize) + "\n", entries,
-                                             LoadText(IDS_CONFLICT_QUESTION, kConflictTextSize));
+  const std::string heading = LoadGbkString(appState.hInstance, IDS_CONFLICT_CLOSABLE, kConflictTextSize) + "\n";
+  const std::string text =
+      BuildConflictText(heading, entries, LoadGbkString(appState.hInstance, IDS_CONFLICT_QUESTION, kConflictTextSize));
   const int answer = ShowReportBox(nullptr, text.c_str(), MB_YESNO | MB_ICONWARNING | MB_SYSTEMMODAL);
   if (answer != IDYES || ClientClosedMeanwhile()) return;
   Zephal_Proc_Kill();
@@ -69,13 +67,14 @@ void HandleClosableConflicts(const ConflictList& entries) {
 
 void HandleUnclosableConflicts(const ConflictList& entries) {
   LogEntries("CB-PCL: F %s %d %s", entries);
-  const std::string text = BuildConflictText(LoadText(IDS_CONFLICT_UNCLOSABLE, kConflictTextSize), entries, "");
+  const std::string text =
+      BuildConflictText(LoadGbkString(appState.hInstance, IDS_CONFLICT_UNCLOSABLE, kConflictTextSize), entries, "");
   ShowReportBox(nullptr, text.c_str(), MB_OK | MB_SYSTEMMODAL);
 }
 
 void HandleUpgradeRequired() {
   if (upgrading.exchange(true)) {
-    MsgBox(0x10004, "UPGRADE: already under way");
+    MsgBox(kReportDetail, "UPGRADE: already under way");
     return;
   }
   ShowReportBox(nullptr, kUpgradeText, MB_OK | MB_SYSTEMMODAL);
@@ -89,12 +88,11 @@ bool UpdaterRunning() {
 
 bool LaunchUpdater() {
   if (UpdaterRunning()) {
-    MsgBox(0x10004, "UPGRADE: the updater is already running");
+    MsgBox(kReportDetail, "UPGRADE: the updater is already running");
     return false;
   }
   const std::string version = FormatVersion(ClientVersion);
-  const std::string page = LoadText(IDS_DOWNLOAD_PAGE, kPageAddressSize);
-  if (!page.empty()) OpenWebPage(page.c_str());
+  OpenPageResource(IDS_DOWNLOAD_PAGE, kPageAddressSize);
   Sleep(1000);
 
   char parameters[128];
@@ -104,10 +102,10 @@ bool LaunchUpdater() {
   if (appState.updaterPath[0]) {
     const INT_PTR started = reinterpret_cast<INT_PTR>(
         ShellExecuteW(nullptr, L"open", appState.updaterPath, GbkToWide(parameters).c_str(), nullptr, SW_SHOWNORMAL));
-    MsgBox(0x10004, "UPGRADE: %s %s (%d)", WideToLogText(WideView(appState.updaterPath)).c_str(), parameters,
+    MsgBox(kReportDetail, "UPGRADE: %s %s (%d)", WideToLogText(WideView(appState.updaterPath)).c_str(), parameters,
            static_cast<int>(started));
   } else {
-    MsgBox(0x10001, "UPGRADE: no usable updater path, the updater is not started");
+    MsgBox(kReportFailure, "UPGRADE: no usable updater path, the updater is not started");
   }
   RequestHandOverShutdown();
   return true;

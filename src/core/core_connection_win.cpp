@@ -5,15 +5,14 @@
 #include <string>
 
 #include "base/app_state.h"
+#include "base/catalogue.h"
 #include "base/report.h"
 #include "base/top_calls.h"
+#include "base/web_page_win.h"
 #include "core/conflicts_win.h"
 #include "coreapi/core_records.h"
 
 namespace {
-
-constexpr uint32_t kClosableConflicts = 0x30170004;
-constexpr uint32_t kUnclosableConflicts = 0x50170005;
 
 // Zephal_Stop calls that have not returned yet, on any thread.
 std::atomic<int> stopsRunning{0};
@@ -55,19 +54,20 @@ void ZEPHAL_CDECL OnCoreMessage(uint32_t code, const char* text) {
 void HandleCoreMessage(uint32_t code) {
   // Once the client is ending nothing new is offered or started.
   if (ShutdownBegun()) return;
-  switch (code) {
-    case kClosableConflicts:
+  const CoreCodeRow* row = FindCoreCode(code);
+  if (!row) return;
+  switch (row->then) {
+    case CoreFollowUp::kClosableConflicts:
       if (const std::unique_ptr<ConflictList> conflicts = ReadConflictList()) HandleClosableConflicts(*conflicts);
       break;
-    case kUnclosableConflicts:
+    case CoreFollowUp::kUnclosableConflicts:
       if (const std::unique_ptr<ConflictList> conflicts = ReadConflictList()) HandleUnclosableConflicts(*conflicts);
       break;
-    case 0x301B0003:
-    case 0x301B0004:
-    case 0x50000A09:
+    case CoreFollowUp::kUpgrade:
       HandleUpgradeRequired();
       break;
-    default:
+    case CoreFollowUp::kNothing:
       break;
   }
+  if (row->page) OpenPageResource(row->page);
 }

@@ -54,12 +54,12 @@ void NetWatchTick(Watch& w) {
   const DWORD began = GetTickCount();
   const int online = ProbeRedirectServerOverWinsock(w.server, w.stop);
   if (w.Stopped()) return;  // an abandoned probe answers nothing
-  MsgBox(0x10004, "NETCHECK: probe of %s answered %s after %lu ms.", w.server, online ? "online" : "offline",
+  MsgBox(kReportDetail, "NETCHECK: probe of %s answered %s after %lu ms.", w.server, online ? "online" : "offline",
          static_cast<unsigned long>(GetTickCount() - began));
   const uint32_t restart = w.schedule.OnProbe(online);
   if (!restart) return;
   ReplaceTimer(w, restart);
-  MsgBox(0x10003, online ? "NET: Network change to online." : "NET: Network change to offline.");
+  MsgBox(kReportWatch, online ? "NET: Network change to online." : "NET: Network change to offline.");
   if (w.callback) w.callback(online);
 }
 
@@ -95,7 +95,7 @@ DWORD WINAPI NetWatchThread(LPVOID parameter) {
 
 void StartNetWatch(NetWatchCallback callback, const char* host) {
   if (netWatchThreadId != 0) {
-    MsgBox(0x10003, "THREAD: Netcheck already run (%u)", static_cast<unsigned>(netWatchThreadId));
+    MsgBox(kReportWatch, "THREAD: Netcheck already run (%u)", static_cast<unsigned>(netWatchThreadId));
     return;
   }
   auto watch = std::make_shared<Watch>();
@@ -106,26 +106,26 @@ void StartNetWatch(NetWatchCallback callback, const char* host) {
   HANDLE thread = watch->stop ? CreateThread(nullptr, 0, NetWatchThread, threadShare, 0, &id) : nullptr;
   if (!thread) {
     delete threadShare;
-    MsgBox(0x52020, "NETCHECK: Couldn't create the netcheck module.");
+    MsgBox(kReportModuleFailed, "NETCHECK: Couldn't create the netcheck module.");
     return;
   }
   netWatchThread = thread;
   netWatchThreadId = id;
   current = std::move(watch);
-  MsgBox(0x10003, "THREAD: Netcheck run (%u)", static_cast<unsigned>(id));
+  MsgBox(kReportWatch, "THREAD: Netcheck run (%u)", static_cast<unsigned>(id));
 }
 
 void StopNetWatch() {
   if (netWatchThreadId == 0) {
-    MsgBox(0x10003, "THREAD: Netcheck closed before");
+    MsgBox(kReportWatch, "THREAD: Netcheck closed before");
     return;
   }
-  MsgBox(1, "THREAD: Netcheck closed (%u)", static_cast<unsigned>(netWatchThreadId));
+  MsgBox(kReportNote, "THREAD: Netcheck closed (%u)", static_cast<unsigned>(netWatchThreadId));
   SetEvent(current->stop);
   PostThreadMessageA(netWatchThreadId, WMU_NETWATCH_QUIT, 0, 0);
   // Waiting keeps a late probe from logging after shutdown closed the log.
   if (WaitForSingleObject(netWatchThread, kStopWaitMs) == WAIT_TIMEOUT)
-    MsgBox(0x10001, "THREAD: Netcheck still busy, left to end by itself (%u)",
+    MsgBox(kReportFailure, "THREAD: Netcheck still busy, left to end by itself (%u)",
            static_cast<unsigned>(netWatchThreadId));
   CloseHandle(netWatchThread);
   netWatchThread = nullptr;
@@ -134,7 +134,7 @@ void StopNetWatch() {
 }
 
 int OnNetworkChange(int state) {
-  MsgBox(1, "NETCHECK: change network status to %s.", state == 1 ? "ONLINE" : "OFFLINE");
+  MsgBox(kReportNote, "NETCHECK: change network status to %s.", state == 1 ? "ONLINE" : "OFFLINE");
   int done = autoConnectDone;
   const bool connect = net_watch::ConnectOnChange(state, appState.runState, &done);
   autoConnectDone = done;

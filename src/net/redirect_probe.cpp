@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "base/codes.h"
+
 namespace redirect_probe {
 
 namespace {
@@ -19,7 +21,7 @@ bool ResolveWithRetries(ProbeNet& net, const char* server, std::vector<Ipv4>* ad
   for (int attempt = 0; attempt < kResolveAttempts; ++attempt) {
     addresses->clear();
     if (net.Resolve(server, addresses)) return true;
-    net.Report(kResolveRetryCode,
+    net.Report(kReportResolveRetry,
                Format("DIRS: Couldn't resolve the redirect server name, sleep %d seconds to retry.", kRetryPauseSeconds));
     if (!net.Pause(kRetryPauseMs)) return false;
   }
@@ -49,16 +51,16 @@ Socket OpenProbeSocket(ProbeNet& net) {
     char text[160];
     std::snprintf(text, sizeof text, "SOCKET: redirect WSAStartup failed (code=%d), sleep %d seconds to retry.", error,
                   kRetryPauseSeconds);
-    net.Report(kStartupRetryCode, text);
+    net.Report(kReportSocketRetry, text);
     if (!net.Pause(kRetryPauseMs)) return kNoSocket;
   }
   if (!started) {
-    net.Report(kSocketFailedCode, "SOCKET: redirect WSAStartup failed!");
+    net.Report(kReportSocketFailed, "SOCKET: redirect WSAStartup failed!");
     return kNoSocket;
   }
   const Socket s = net.OpenUdp(&error);
   if (s == kNoSocket) {
-    net.Report(kSocketFailedCode, Format("SOCKET: redirect socket() failed (errorno=%d)", error));
+    net.Report(kReportSocketFailed, Format("SOCKET: redirect socket() failed (errorno=%d)", error));
     net.Cleanup();
   }
   return s;

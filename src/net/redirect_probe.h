@@ -24,11 +24,6 @@ constexpr int kUnfitPauseMs = 1000;
 constexpr int kReceiveSize = 1000;
 constexpr int kLongestReply = 10;
 
-// Report codes of the probe's log lines.
-constexpr uint32_t kStartupRetryCode = 0x40001;
-constexpr uint32_t kSocketFailedCode = 0x10000;
-constexpr uint32_t kResolveRetryCode = 0x50001;
-
 // A receive result that means "online": a datagram of 1 to 10 bytes. Empty,
 // longer replies and receive errors (-1) are unfit.
 inline bool ReplyFits(int received) { return received >= 1 && received <= kLongestReply; }

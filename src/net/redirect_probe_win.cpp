@@ -30,9 +30,9 @@ void IgnorePortUnreachable(SOCKET s) {
   const int error = off ? 0 : WSAGetLastError();
   if (logged.exchange(true)) return;
   if (off)
-    MsgBox(0x10004, "SOCKET: port-unreachable resets off on the probe socket");
+    MsgBox(kReportDetail, "SOCKET: port-unreachable resets off on the probe socket");
   else
-    MsgBox(0x10004, "SOCKET: port-unreachable resets stay on the probe socket(code=%d).", error);
+    MsgBox(kReportDetail, "SOCKET: port-unreachable resets stay on the probe socket(code=%d).", error);
 }
 
 class WinsockProbeNet : public rp::ProbeNet {

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr uint32_t kTaskReport = 0x10001;
 const CLSID kClsidTaskScheduler = {0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
 
 // Registers (enable) or deletes the task on the calling thread.
@@ -54,7 +53,7 @@ void TestDelay() {
   char text[16] = "";
   if (!GetEnvironmentVariableA("ZEPHAL_TEST_TASK_DELAY_MS", text, sizeof text)) return;
   const DWORD ms = std::min<DWORD>(std::strtoul(text, nullptr, 10), 20000);
-  MsgBox(0x10004, "TASK: test delay of %lu ms before the change", static_cast<unsigned long>(ms));
+  MsgBox(kReportDetail, "TASK: test delay of %lu ms before the change", static_cast<unsigned long>(ms));
   Sleep(ms);
 }
 #else
@@ -122,23 +121,23 @@ void RequestLogonTask(bool enable, const char* installDir, HWND notify) {
     std::lock_guard<std::mutex> hold(requests.lock);
     requests.running = false;
   }
-  MsgBox(kTaskReport, "TASK: couldn't start a thread for the log-on task (code=%lu).", GetLastError());
+  MsgBox(kReportFailure, "TASK: couldn't start a thread for the log-on task (code=%lu).", GetLastError());
 }
 
 void ReportLogonTaskDone(WPARAM enable, LPARAM result) {
   const HRESULT hr = static_cast<HRESULT>(result);
   if (hr == REGDB_E_CLASSNOTREG) {
     // Before Vista: no Task Scheduler 2.0, and no UAC to keep the Run entry from working.
-    if (enable) MsgBox(0x10004, "TASK: no Task Scheduler 2.0 here; the Run entry alone starts the client");
+    if (enable) MsgBox(kReportDetail, "TASK: no Task Scheduler 2.0 here; the Run entry alone starts the client");
     return;
   }
   if (FAILED(hr)) {
-    MsgBox(kTaskReport, "TASK: couldn't %s the log-on task %s (0x%08lX).", enable ? "register" : "delete",
+    MsgBox(kReportFailure, "TASK: couldn't %s the log-on task %s (0x%08lX).", enable ? "register" : "delete",
            kLogonTaskName, static_cast<unsigned long>(hr));
     return;
   }
   if (enable)
-    MsgBox(0x10004, "TASK: log-on task %s registered for %s", kLogonTaskName, kLogonTaskGroup);
+    MsgBox(kReportDetail, "TASK: log-on task %s registered for %s", kLogonTaskName, kLogonTaskGroup);
   else
-    MsgBox(0x10004, "TASK: log-on task %s deleted", kLogonTaskName);
+    MsgBox(kReportDetail, "TASK: log-on task %s deleted", kLogonTaskName);
 }

@@ -37,12 +37,19 @@ int RegReadBinary(HKEY key, const char* name, std::vector<uint8_t>* value) {
   DWORD type = 0;
   DWORD size = 0;
   if (RegQueryValueExW(key, wide.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || type != REG_BINARY) return 0;
-  value->assign(size, 0);
-  if (size == 0) return 1;
-  if (RegQueryValueExW(key, wide.c_str(), nullptr, &type, value->data(), &size) != ERROR_SUCCESS || type != REG_BINARY)
-    return 0;
-  value->resize(size);
-  return 1;
+  // Another program may make the value longer between the size and the read;
+  // the refused read gives the new size. A value that keeps growing fails.
+  constexpr int kReads = 4;
+  for (int read = 0; read < kReads; ++read) {
+    value->assign(size, 0);
+    if (size == 0) return 1;
+    const LSTATUS result = RegQueryValueExW(key, wide.c_str(), nullptr, &type, value->data(), &size);
+    if (result == ERROR_MORE_DATA) continue;
+    if (result != ERROR_SUCCESS || type != REG_BINARY) return 0;
+    value->resize(size);
+    return 1;
+  }
+  return 0;
 }
 
 int RegWriteBinary(HKEY key, const char* name, const uint8_t* data, DWORD size) {

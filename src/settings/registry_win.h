@@ -15,6 +15,7 @@ int RegDeleteNamedValue(HKEY key, const char* name);
 int RegReadString(HKEY key, const char* name, wchar_t* buffer, DWORD count);
 // Writes `count` characters of `data` as REG_SZ.
 int RegWriteString(HKEY key, const char* name, const wchar_t* data, DWORD count);
-// Reads a whole REG_BINARY value; fails unless the type is REG_BINARY.
+// Reads a whole REG_BINARY value, also one that grows while it is read (asked
+// again at its new size, a few times); fails unless the type is REG_BINARY.
 int RegReadBinary(HKEY key, const char* name, std::vector<uint8_t>* value);
 int RegWriteBinary(HKEY key, const char* name, const uint8_t* data, DWORD size);

@@ -20,7 +20,6 @@ namespace cc = client_config;
 
 namespace {
 
-constexpr uint32_t kRegReport = 0x10001;
 constexpr UINT IDS_SETTINGS_FAILED = 1800;
 
 // Every field write reads, patches and writes back the whole value; the process
@@ -151,7 +150,7 @@ int LoadSettings(AppState* s) {
 int SaveSettings(AppState* s) {
   HKEY key = nullptr;
   if (!RegOpen(kSettingsKey, &key)) {
-    MsgBox(kRegReport, "REG: Couldn't open the %s key.", kSettingsKey);
+    MsgBox(kReportFailure, "REG: Couldn't open the %s key.", kSettingsKey);
     return 0;
   }
   {
@@ -159,17 +158,19 @@ int SaveSettings(AppState* s) {
     const cc::ConfigFlags flags{s->rememberUser != 0, s->rememberPassword != 0, s->autoRun != 0,
                                 s->autoLogin != 0,    s->importantOnly != 0,    s->writeLog != 0};
     const uint8_t config = cc::EncodeConfigByte(flags);
-    if (!WriteConfigField(key, cc::kConfigByteOffset, &config, 1)) MsgBox(kRegReport, "REG: Set config binary failed.");
+    if (!WriteConfigField(key, cc::kConfigByteOffset, &config, 1))
+      MsgBox(kReportFailure, "REG: Set config binary failed.");
     const uint8_t index = static_cast<uint8_t>(s->serviceIndex & 0xFF);
-    if (!WriteConfigField(key, cc::kServiceIndexOffset, &index, 1)) MsgBox(kRegReport, "REG: Set service index failed.");
+    if (!WriteConfigField(key, cc::kServiceIndexOffset, &index, 1))
+      MsgBox(kReportFailure, "REG: Set service index failed.");
     if (!WriteTextField(key, cc::kRedirectServerOffset, cc::EncodeTextField(s->redirectServer)))
-      MsgBox(kRegReport, "REG: set redirect server name failed.");
+      MsgBox(kReportFailure, "REG: set redirect server name failed.");
     // Written whatever the options: a field whose option is off becomes zeros,
     // so what the user asked to forget does not stay behind in "cert".
     const cc::LoginFields login = cc::StoredLogin(flags, s->userName, s->password);
-    if (!WriteTextField(key, cc::kUserNameOffset, login.userName)) MsgBox(kRegReport, "REG: Set username failed.");
-    if (!WriteTextField(key, cc::kPasswordOffset, login.password)) MsgBox(kRegReport, "REG: Set password failed.");
-    MsgBox(0x10004, "REG: settings saved (options 0x%02X)", config);
+    if (!WriteTextField(key, cc::kUserNameOffset, login.userName)) MsgBox(kReportFailure, "REG: Set username failed.");
+    if (!WriteTextField(key, cc::kPasswordOffset, login.password)) MsgBox(kReportFailure, "REG: Set password failed.");
+    MsgBox(kReportDetail, "REG: settings saved (options 0x%02X)", config);
   }
   RegClose(key);
   return 1;
@@ -179,7 +180,7 @@ int ProtectSettingsKey() {
   HKEY key = nullptr;
   LONG r = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, READ_CONTROL | WRITE_DAC, &key);
   if (r != ERROR_SUCCESS) {
-    MsgBox(kRegReport, "REG: couldn't check who may open the %s key (code=%ld).", kSettingsKey, r);
+    MsgBox(kReportFailure, "REG: couldn't check who may open the %s key (code=%ld).", kSettingsKey, r);
     return 0;
   }
   bool needed = true;  // a DACL that cannot be read is replaced
@@ -197,10 +198,10 @@ int ProtectSettingsKey() {
             : static_cast<LONG>(GetLastError());
     if (wanted) LocalFree(wanted);
     if (r == ERROR_SUCCESS) {
-      MsgBox(kRegReport, "REG: the %s key was open to other accounts; now only administrators may open it.",
+      MsgBox(kReportFailure, "REG: the %s key was open to other accounts; now only administrators may open it.",
              kSettingsKey);
     } else {
-      MsgBox(kRegReport, "REG: couldn't protect the %s key (code=%ld).", kSettingsKey, r);
+      MsgBox(kReportFailure, "REG: couldn't protect the %s key (code=%ld).", kSettingsKey, r);
       result = 0;
     }
   }
@@ -211,7 +212,7 @@ int ProtectSettingsKey() {
 int StoreLibraryVersion(uint32_t version) {
   HKEY key = nullptr;
   if (!RegOpen(kSettingsKey, &key)) {
-    MsgBox(kRegReport, "REG: Couldn't open the %s key.", kSettingsKey);
+    MsgBox(kReportFailure, "REG: Couldn't open the %s key.", kSettingsKey);
     return 0;
   }
   int result = 1;
@@ -220,7 +221,7 @@ int StoreLibraryVersion(uint32_t version) {
                               static_cast<uint8_t>(version >> 16), static_cast<uint8_t>(version >> 24)};
     std::lock_guard<std::mutex> lock(certMutex);
     if (!WriteConfigField(key, cc::kVersionOffset, bytes, sizeof bytes)) {
-      MsgBox(kRegReport, "REG: Set version binary failed.");
+      MsgBox(kReportFailure, "REG: Set version binary failed.");
       result = 0;
     }
   }
@@ -230,18 +231,18 @@ int StoreLibraryVersion(uint32_t version) {
 
 int SetAutoRun(int enable, const char* installDir) {
   if (enable && (!installDir || !*installDir)) {
-    MsgBox(kRegReport, "REG: no code page 936 form of the installation directory, autorun not written");
+    MsgBox(kReportFailure, "REG: no code page 936 form of the installation directory, autorun not written");
     return 0;
   }
   // Checked before the key is touched: a path that does not fit is never written cut.
   std::string entry;
   if (enable && !BuildRunEntry(installDir, &entry)) {
-    MsgBox(kRegReport, "REG: autorun path too long, not written: %s%s", installDir ? installDir : "", kProgramFile);
+    MsgBox(kReportFailure, "REG: autorun path too long, not written: %s%s", installDir ? installDir : "", kProgramFile);
     return 0;
   }
   HKEY key = nullptr;
   if (!RegOpen(kRunKey, &key)) {
-    MsgBox(kRegReport, "REG: Couldn't open the %s key.", kRunKey);
+    MsgBox(kReportFailure, "REG: Couldn't open the %s key.", kRunKey);
     return 0;
   }
   int result;
@@ -251,12 +252,12 @@ int SetAutoRun(int enable, const char* installDir) {
     lstrcpynW(data, GbkToWide(entry).c_str(), kRunEntrySize);
     result = RegWriteString(key, kRunValue, data, kRunEntrySize);
     if (result)
-      MsgBox(0x10004, "REG: set autosave with %s", entry.c_str());
+      MsgBox(kReportDetail, "REG: set autosave with %s", entry.c_str());
     else
-      MsgBox(kRegReport, "REG: set autorun failed.");
+      MsgBox(kReportFailure, "REG: set autorun failed.");
   } else {
     result = RegDeleteNamedValue(key, kRunValue);
-    if (!result) MsgBox(kRegReport, "REG: delete autorun failed.");
+    if (!result) MsgBox(kReportFailure, "REG: delete autorun failed.");
   }
   RegClose(key);
   return result;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/codes.h"
 #include "base/gbk_text.h"
 
 namespace {
@@ -45,15 +46,15 @@ std::string AddressLine(const std::string& format, const char* ip) {
 TrayFace BuildTrayFace(int state, const TrayTexts& texts, uint32_t startTime, const char* ip) {
   TrayFace face{IDI_IDLE, kProduct};
   switch (state) {
-    case 1:
+    case RUN_IDLE:
       Append(&face.tip, texts.idle);
       break;
-    case 2:
+    case RUN_CONNECTING:
       face.icon = IDI_CONNECTING;
       Append(&face.tip, texts.connecting);
       Append(&face.tip, kName);
       break;
-    case 3:
+    case RUN_CONNECTED:
       face.icon = IDI_CONNECTED;
       Append(&face.tip, texts.connected);
       Append(&face.tip, kName);
@@ -61,7 +62,7 @@ TrayFace BuildTrayFace(int state, const TrayTexts& texts, uint32_t startTime, co
       Append(&face.tip, StartText(startTime));
       Append(&face.tip, AddressLine(texts.address, ip));
       break;
-    case 4:
+    case RUN_DISCONNECTING:
       face.icon = IDI_CONNECTING;
       Append(&face.tip, texts.disconnecting);
       Append(&face.tip, kName);

@@ -77,11 +77,11 @@ void TrayAdd(HINSTANCE module, HWND owner) {
       TrayUpdate(RUN_IDLE, 1);
       return;
     }
-    MsgBox(0x20001, "TRAY: Create popup menu failed (code=%d), sleep %u seconds to retry.",
+    MsgBox(kReportWarning, "TRAY: Create popup menu failed (code=%d), sleep %u seconds to retry.",
            static_cast<int>(GetLastError()), 2u);
     Sleep(kRetryPauseMs);
   }
-  MsgBox(0x52020, "TRAY: Couldn't create the tray module.");
+  MsgBox(kReportModuleFailed, "TRAY: Couldn't create the tray module.");
 }
 
 void TrayUpdate(int state, int add) {
@@ -97,7 +97,7 @@ void TrayUpdate(int state, int add) {
   const TrayFace face = BuildTrayFace(state, LoadTexts(), query.startTime, query.ip);
   // The tip holds at most 127 bytes of GBK, so never more than 127 characters.
   lstrcpynW(record.szTip, GbkToWide(face.tip).c_str(), static_cast<int>(std::size(record.szTip)));
-  MsgBox(0x10004, "TRAY: icon %d tip %s", face.icon, OneLine(face.tip).c_str());
+  MsgBox(kReportDetail, "TRAY: icon %d tip %s", face.icon, OneLine(face.tip).c_str());
 
   HICON icon = static_cast<HICON>(LoadImageA(trayModule, MAKEINTRESOURCEA(face.icon), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
@@ -108,7 +108,8 @@ void TrayUpdate(int state, int add) {
   if (icon) DestroyIcon(icon);
   record.hIcon = nullptr;
   if (add && !done) {
-    MsgBox(0x20001, "TRAY: the shell did not take the icon (code=%d), retrying.", static_cast<int>(GetLastError()));
+    MsgBox(kReportWarning, "TRAY: the shell did not take the icon (code=%d), retrying.",
+           static_cast<int>(GetLastError()));
     ScheduleAddRetry();
   } else if (add) {
     KillTimer(trayOwner, TIMER_TRAY_RETRY);
@@ -134,7 +135,7 @@ void TrayBalloon(HWND owner, const char* title, const char* text) {
   const std::string infoTitle = CutGbk(title ? title : "", std::size(record.szInfoTitle) - 1);
   lstrcpynW(record.szInfo, GbkToWide(info).c_str(), static_cast<int>(std::size(record.szInfo)));
   lstrcpynW(record.szInfoTitle, GbkToWide(infoTitle).c_str(), static_cast<int>(std::size(record.szInfoTitle)));
-  MsgBox(0x10004, "TRAY: balloon \"%s\" \"%s\"", OneLine(infoTitle).c_str(), OneLine(info).c_str());
+  MsgBox(kReportDetail, "TRAY: balloon \"%s\" \"%s\"", OneLine(infoTitle).c_str(), OneLine(info).c_str());
   Shell_NotifyIconW(NIM_MODIFY, &record);
 }
 
@@ -148,7 +149,7 @@ void TrayNotify(HWND owner, HWND mainWindow, UINT mouseMessage, int state) {
       POINT at;
       GetCursorPos(&at);
       SetForegroundWindow(owner);
-      MsgBox(0x10004, "TRAY: menu at %ld,%ld", at.x, at.y);
+      MsgBox(kReportDetail, "TRAY: menu at %ld,%ld", at.x, at.y);
       TrackPopupMenu(trayMenu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
     }
   }

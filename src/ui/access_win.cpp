@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/gbk_text_win.h"
+#include "base/gdi_win.h"
 #include "ui/control_names.h"
 #include "ui/display_scale.h"
 
@@ -66,14 +67,12 @@ RECT RingAround(HWND dialog, HWND label) {
 void InvalidateRing(HWND dialog, HWND label) {
   const RECT inner = PlaceOn(dialog, label);
   const RECT outer = RingAround(dialog, label);
-  HRGN ring = CreateRectRgnIndirect(&outer);
-  HRGN hole = CreateRectRgnIndirect(&inner);
-  if (ring && hole && CombineRgn(ring, ring, hole, RGN_DIFF) != ERROR)
-    InvalidateRgn(dialog, ring, FALSE);
+  const ScopedRegion ring(CreateRectRgnIndirect(&outer));
+  const ScopedRegion hole(CreateRectRgnIndirect(&inner));
+  if (ring && hole && CombineRgn(ring.get(), ring.get(), hole.get(), RGN_DIFF) != ERROR)
+    InvalidateRgn(dialog, ring.get(), FALSE);
   else
     InvalidateRect(dialog, &outer, FALSE);
-  if (ring) DeleteObject(ring);
-  if (hole) DeleteObject(hole);
 }
 
 LRESULT CALLBACK OptionBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -1,5 +1,6 @@
 #include "ui/dpi_win.h"
 
+#include "base/gdi_win.h"
 #include "ui/display_scale.h"
 
 namespace {
@@ -21,10 +22,7 @@ constexpr int kDdcMaskAll = 0x0007;
 
 int SystemDpi() {
   int dpi = kBaseDpi;
-  if (HDC screen = GetDC(nullptr)) {
-    dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-  }
+  if (const ScopedGetDC screen(nullptr); screen) dpi = GetDeviceCaps(screen.get(), LOGPIXELSX);
   return SaneDpi(dpi);
 }
 

@@ -1,11 +1,10 @@
 #include "ui/main_view.h"
 
+#include "base/codes.h"
 #include "ui/control_ids.h"
 #include "ui/layout.h"
 
 namespace {
-
-constexpr int kIdle = 1, kConnecting = 2, kConnected = 3, kDisconnecting = 4;
 
 // Pictures the views switch; everything registered but not listed keeps its flag.
 constexpr int kSwitchedPictures[] = {1119, 1134, 1102, 1103, 1132, 1137, 1139, 1138, 1140, 1128, 1135, 1136,
@@ -56,13 +55,13 @@ int UserTypePicture(uint32_t s) {
 }
 
 void MainView(Builder& b, int32_t r, uint32_t s, int serviceIndex, bool rememberUser) {
-  b.face.statusRefresh = r == kConnected;
-  b.Show(IDC_STATUS_PANEL, r == kConnected);
-  b.face.progress = r == kConnecting || r == kDisconnecting;
+  b.face.statusRefresh = r == RUN_CONNECTED;
+  b.Show(IDC_STATUS_PANEL, r == RUN_CONNECTED);
+  b.face.progress = r == RUN_CONNECTING || r == RUN_DISCONNECTING;
   b.Picture(1119, b.face.progress);
   b.Show(IDC_PROGRESS, b.face.progress);
 
-  if (r == kConnected || r == kDisconnecting) {
+  if (r == RUN_CONNECTED || r == RUN_DISCONNECTING) {
     b.Show(IDC_SUPPORT);
     b.Picture(1132);
     if (int type = UserTypePicture(s)) b.Picture(type);
@@ -75,12 +74,12 @@ void MainView(Builder& b, int32_t r, uint32_t s, int serviceIndex, bool remember
     b.Show(IDC_EXPIRY);
     for (int id : {1120, 1121, 1122, 1123, 1125, 1126}) b.Picture(id);
     for (int id : {IDC_ADDRESS, IDC_CONN_TIME, IDC_RECV_DATA, IDC_SENT_DATA, IDC_RECV_RATE, IDC_SENT_RATE}) b.Show(id);
-    b.Show(IDC_DISCONNECT, r == kConnected);
+    b.Show(IDC_DISCONNECT, r == RUN_CONNECTED);
   } else {
     b.Picture(1102);
     b.Picture(1103);
-    b.Show(IDC_CANCEL, r == kConnecting);
-    b.Show(IDC_CONNECT, r == kIdle);
+    b.Show(IDC_CANCEL, r == RUN_CONNECTING);
+    b.Show(IDC_CONNECT, r == RUN_IDLE);
     b.Picture(1134);
     for (int id : {IDC_SERVICE, IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD, IDC_SAVE_LOGIN_LABEL,
                    IDC_SAVE_PASSWORD_LABEL, IDC_REGISTER, IDC_SUPPORT})
@@ -88,9 +87,9 @@ void MainView(Builder& b, int32_t r, uint32_t s, int serviceIndex, bool remember
     // The text labels come and go with what they name.
     for (int id : {IDC_SERVICE_LABEL, IDC_USER_LABEL, IDC_PASSWORD_LABEL}) b.Show(id);
   }
-  if (r != kConnected) {
-    for (int id : {IDC_SERVICE, IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN}) b.SetEnabled(id, r == kIdle);
-    b.SetEnabled(IDC_SAVE_PASSWORD, r == kIdle && rememberUser);
+  if (r != RUN_CONNECTED) {
+    for (int id : {IDC_SERVICE, IDC_USER, IDC_PASSWORD, IDC_SAVE_LOGIN}) b.SetEnabled(id, r == RUN_IDLE);
+    b.SetEnabled(IDC_SAVE_PASSWORD, r == RUN_IDLE && rememberUser);
   }
 }
 
@@ -98,7 +97,9 @@ bool In(const LayoutRect& r, int x, int y) { return PointInLayoutRect(r, x, y); 
 
 }  // namespace
 
-bool ViewNeedsStatus(int view, int32_t r) { return view == VIEW_MAIN && (r == kConnected || r == kDisconnecting); }
+bool ViewNeedsStatus(int view, int32_t r) {
+  return view == VIEW_MAIN && (r == RUN_CONNECTED || r == RUN_DISCONNECTING);
+}
 
 ViewFace ViewFaceFor(int view, int32_t r, uint32_t s, int serviceIndex, bool rememberUser) {
   Builder b;
@@ -136,10 +137,10 @@ SliderStep NextSliderPosition(int x, bool forward, const LayoutRecord& layout) {
 
 SurfaceAction SurfaceActionAt(const LayoutRecord& l, int x, int y, int32_t r) {
   // The title-bar marks and view icons only act while the connection is at rest.
-  if (r == kIdle || r == kConnected) {
+  if (r == RUN_IDLE || r == RUN_CONNECTED) {
     if (In(l.closeBox, x, y) || In(l.minimizeBox, x, y)) return SurfaceAction::HideWindow;
     if (In(l.tabMain, x, y)) return SurfaceAction::ShowMain;
-    if (In(l.tabSettings, x, y)) return r == kIdle ? SurfaceAction::ShowSettings : SurfaceAction::None;
+    if (In(l.tabSettings, x, y)) return r == RUN_IDLE ? SurfaceAction::ShowSettings : SurfaceAction::None;
     if (In(l.tabAbout, x, y)) return SurfaceAction::ShowAbout;
   }
   if (In(l.linkTopUp, x, y)) return SurfaceAction::OpenTopUp;
@@ -149,5 +150,5 @@ SurfaceAction SurfaceActionAt(const LayoutRecord& l, int x, int y, int32_t r) {
 
 KeyAction KeyActionFor(DialogKey key, int view, int32_t r) {
   if (key == DialogKey::Escape) return KeyAction::HideWindow;
-  return view == VIEW_MAIN && r == kIdle ? KeyAction::Connect : KeyAction::None;
+  return view == VIEW_MAIN && r == RUN_IDLE ? KeyAction::Connect : KeyAction::None;
 }

@@ -10,6 +10,7 @@
 #include "base/gbk_text.h"
 #include "base/bounded_wait_win.h"
 #include "base/gbk_text_win.h"
+#include "base/gdi_win.h"
 #include "base/report.h"
 #include "base/top_calls.h"
 #include "base/web_page_win.h"
@@ -22,6 +23,7 @@
 #include "ui/control_names.h"
 #include "ui/display_scale.h"
 #include "ui/dpi_win.h"
+#include "ui/image_controls_win.h"
 #include "ui/layout_win.h"
 #include "ui/main_view.h"
 #include "ui/option_toggle.h"
@@ -72,7 +74,7 @@ int sliderX = 0;
 // 96 DPI and this one, made for the window's scale, at any other.
 HFONT dialogFont = nullptr;  // made by the dialog manager; fits only a window created at 96 DPI
 bool dialogFontFits = false;
-HFONT scaledInputFont = nullptr;
+ScopedFont scaledInputFont;
 constexpr int kInputFontHeight = -13;  // the dialog font, 10 point, at 96 DPI
 constexpr int kInputControls[] = {IDC_USER,     IDC_PASSWORD,     IDC_SERVICE,        IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD,
                                   IDC_AUTORUN, IDC_AUTO_LOGIN, IDC_IMPORTANT_ONLY, IDC_WRITE_LOG};
@@ -145,7 +147,7 @@ void ShowView(int view) {
   ApplyFace(hwnd, ViewFaceFor(view, state, query.status, appState.serviceIndex, appState.rememberUser != 0));
   currentView = view;
   // Logged once laid out, so whoever reads the log sees the view in place.
-  MsgBox(0x10004, "VIEW: view %d for state %d", view, static_cast<int>(state));
+  MsgBox(kReportDetail, "VIEW: view %d for state %d", view, static_cast<int>(state));
 
   InvalidateRect(hwnd, nullptr, FALSE);
   inShowView = true;
@@ -157,13 +159,6 @@ void ShowView(int view) {
     SetForegroundWindow(hwnd);
     KeepKeyboardFocus(hwnd);
   }
-}
-
-void OpenUrlResource(UINT id) {
-  const std::string address = LoadGbkString(appState.hInstance, id, 1024);
-  if (address.empty()) return;
-  MsgBox(0x10004, "WINDOW: open %s", address.c_str());
-  OpenWebPage(address.c_str());
 }
 
 void HideWindow() { ShowWindow(appState.hwndMain, SW_HIDE); }
@@ -186,15 +181,15 @@ void HandleClick(int id, const LayoutRecord* layout) {
   const int32_t state = appState.runState;
   if (state == RUN_CONNECTED && appState.mainVisible) KillTimer(hwnd, TIMER_AUTO_HIDE);
 
-  if (id == IDC_ABOUT_PANEL && PointInLayoutRect(layout->aboutLink, p.x, p.y)) OpenUrlResource(IDS_HOME_PAGE);
+  if (id == IDC_ABOUT_PANEL && PointInLayoutRect(layout->aboutLink, p.x, p.y)) OpenPageResource(IDS_HOME_PAGE);
   if (id == 0) {
     switch (SurfaceActionAt(*layout, p.x, p.y, state)) {
       case SurfaceAction::HideWindow: HideWindow(); break;
       case SurfaceAction::ShowMain: ShowView(VIEW_MAIN); break;
       case SurfaceAction::ShowSettings: ShowView(VIEW_SETTINGS); break;
       case SurfaceAction::ShowAbout: ShowView(VIEW_ABOUT); break;
-      case SurfaceAction::OpenTopUp: OpenUrlResource(IDS_TOP_UP); break;
-      case SurfaceAction::OpenRegister: OpenUrlResource(IDS_SIGN_UP); break;
+      case SurfaceAction::OpenTopUp: OpenPageResource(IDS_TOP_UP); break;
+      case SurfaceAction::OpenRegister: OpenPageResource(IDS_SIGN_UP); break;
       case SurfaceAction::None: break;
     }
   }
@@ -279,7 +274,7 @@ void OnLoginFieldChange(HWND hwnd, int id) {
       stored[text.size()] = '\0';
       return;
     case GbkInput::TooLong:
-      MsgBox(0x32001, "EDT: input too many char (%d)", static_cast<int>(bytes));
+      MsgBox(kReportTooManyChars, "EDT: input too many char (%d)", static_cast<int>(bytes));
       break;
     case GbkInput::NotGbk:
       MsgBox(kInputNotGbk, "EDT: input refused, code page 936 cannot hold one of its characters (%d)",
@@ -404,10 +399,10 @@ void OnCommand(HWND hwnd, WORD id, WORD code) {
       }
       break;
     case IDC_REGISTER:
-      OpenUrlResource(IDS_REGISTER);
+      OpenPageResource(IDS_REGISTER);
       break;
     case IDC_SUPPORT:
-      OpenUrlResource(IDS_SUPPORT);
+      OpenPageResource(IDS_SUPPORT);
       break;
     case IDC_USER:
     case IDC_PASSWORD:
@@ -469,14 +464,13 @@ void UseScale(HWND dialog, int dpi) {
     }
   }
   // The controls no longer use the font of the previous scale.
-  if (font && scaledInputFont && scaledInputFont != font) DeleteObject(scaledInputFont);
-  if (font) scaledInputFont = made;
+  if (font) scaledInputFont.reset(made);
 }
 
 void LogScale(HWND dialog) {
   RECT r{};
   GetWindowRect(dialog, &r);
-  MsgBox(0x10004, "WINDOW: laid out at %d dpi, %dx%d at %d,%d", windowDpi, static_cast<int>(r.right - r.left),
+  MsgBox(kReportDetail, "WINDOW: laid out at %d dpi, %dx%d at %d,%d", windowDpi, static_cast<int>(r.right - r.left),
          static_cast<int>(r.bottom - r.top), static_cast<int>(r.left), static_cast<int>(r.top));
 }
 
@@ -509,7 +503,7 @@ INT_PTR OnInitDialog(HWND dialog) {
   ApplyLayout(dialog, appState.layout, windowDpi);
   SetWindowIcons(appState.hInstance, dialog, windowDpi);
   LogScale(dialog);
-  SkinSubclassControls(dialog);
+  SkinSubclassControls(dialog, MainWindowLayout);
   NameControls(dialog);
   SubclassOptionBoxes(dialog);
   FillServiceList(dialog);
@@ -610,7 +604,7 @@ int MainWindowDpi() { return windowDpi; }
 DWORD WINAPI MainWindowThread(LPVOID) {
   HWND hwnd = CreateDialogParamW(appState.hInstance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
   if (!hwnd) {
-    MsgBox(0x52020, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
+    MsgBox(kReportModuleFailed, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
     return 1;
   }
   appState.hwndMain = hwnd;
@@ -639,8 +633,7 @@ DWORD WINAPI MainWindowThread(LPVOID) {
   }
   // The destroy request only asked the loop to end; the window dies on its own thread.
   DestroyWindow(hwnd);
-  if (scaledInputFont) DeleteObject(scaledInputFont);
-  scaledInputFont = nullptr;
+  scaledInputFont.reset();
   return 0;
 }
 
@@ -648,7 +641,8 @@ void OpenMainWindow(HWND hwnd) {
   if (!appState.mainCreated) {
     if (mainThread) return;  // already starting
     mainThread = CreateThread(nullptr, 0, MainWindowThread, nullptr, 0, nullptr);
-    if (!mainThread) MsgBox(0x52020, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
+    if (!mainThread)
+      MsgBox(kReportModuleFailed, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
     return;
   }
   // Shown on its own thread, which lays out the main view and raises it (or the open box).
@@ -677,7 +671,7 @@ bool CloseMainWindow(DWORD timeoutMs) {
   // Destroying its window sends activation messages to this thread, so the
   // wait serves them.
   if (!WaitServingSent(mainThread, timeoutMs)) {
-    MsgBox(0x10001, "THREAD: main window thread did not end in time");
+    MsgBox(kReportFailure, "THREAD: main window thread did not end in time");
     return false;  // the handle stays: the thread still runs
   }
   CloseHandle(mainThread);

@@ -2,17 +2,14 @@
 
 #include <olectl.h>
 
-#include <array>
 #include <cstring>
 #include <memory>
 #include <new>
 #include <utility>
 #include <vector>
 
-#include "base/app_state.h"
-#include "ui/control_ids.h"
+#include "base/gdi_win.h"
 #include "ui/display_scale.h"
-#include "ui/main_window_win.h"
 #include "ui/picture_size.h"
 #include "ui/skin_registration.h"
 
@@ -36,20 +33,13 @@ struct ScaledPicture {
   int resourceId;
   int width;
   int height;
-  HBITMAP bitmap;
-};
-
-struct ScaledDeleter {
-  void operator()(ScaledPicture* scaled) const {
-    if (scaled && scaled->bitmap) DeleteObject(scaled->bitmap);
-    delete scaled;
-  }
+  ScopedBitmap bitmap;
 };
 
 HINSTANCE skinModule = nullptr;
 int skinDpi = kBaseDpi;
 // Main window thread only, like the placements; emptied on every change of scale.
-std::vector<std::unique_ptr<ScaledPicture, ScaledDeleter>> scaledCache;
+std::vector<std::unique_ptr<ScaledPicture>> scaledCache;
 // Keyed by resource id; append-only until SkinRelease.
 std::vector<std::unique_ptr<SkinPicture, PictureDeleter>> pictureCache;
 // List order is drawing order; entries are never reordered.
@@ -86,18 +76,15 @@ SkinPicture* DecodePicture(HWND window, int resourceId, HGLOBAL memory, DWORD si
 
   int dpiX = kFallbackDpi;
   int dpiY = kFallbackDpi;
-  HWND dcWindow = window;
-  HDC dc = GetDC(dcWindow);
-  if (!dc && dcWindow) {
-    // A window that is already gone still leaves the screen to measure on.
-    dcWindow = nullptr;
-    dc = GetDC(nullptr);
-  }
-  if (dc) {
-    dpiX = GetDeviceCaps(dc, LOGPIXELSX);
-    dpiY = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(dcWindow, dc);
-  }
+  const auto measure = [&](HWND on) {
+    const ScopedGetDC dc(on);
+    if (!dc) return false;
+    dpiX = GetDeviceCaps(dc.get(), LOGPIXELSX);
+    dpiY = GetDeviceCaps(dc.get(), LOGPIXELSY);
+    return true;
+  };
+  // A window that is already gone still leaves the screen to measure on.
+  if (!measure(window) && window) measure(nullptr);
   const PicturePixels pixels = PicturePixelSize(himetricWidth, himetricHeight, dpiX, dpiY);
   record->resourceId = resourceId;
   record->picture = picture;
@@ -106,93 +93,6 @@ SkinPicture* DecodePicture(HWND window, int resourceId, HGLOBAL memory, DWORD si
   record->himetricWidth = himetricWidth;
   record->himetricHeight = himetricHeight;
   return record;
-}
-
-// Cursor rules of the picture controls.
-enum class Hand { kNever, kAlways, kRememberUser, kRememberBoth, kAboutLink };
-
-struct SubclassRow {
-  int id;
-  Hand hand;
-  bool keepPrevious;  // the slider has no previous procedure, so it sends no notifications
-};
-
-constexpr SubclassRow kSubclassRows[] = {
-    {IDC_PROGRESS, Hand::kNever, false},
-    {IDC_CONNECT, Hand::kAlways, true},
-    {IDC_CANCEL, Hand::kAlways, true},
-    {IDC_DISCONNECT, Hand::kAlways, true},
-    {IDC_SAVE_LOGIN_LABEL, Hand::kAlways, true},
-    {IDC_SAVE_PASSWORD_LABEL, Hand::kRememberUser, true},
-    {IDC_AUTORUN_LABEL, Hand::kAlways, true},
-    {IDC_AUTO_LOGIN_LABEL, Hand::kRememberBoth, true},
-    {IDC_IMPORTANT_ONLY_LABEL, Hand::kAlways, true},
-    {IDC_WRITE_LOG_LABEL, Hand::kAlways, true},
-    {IDC_ABOUT_PANEL, Hand::kAboutLink, true},
-    {IDC_REGISTER, Hand::kAlways, true},
-    {IDC_SUPPORT, Hand::kAlways, true},
-};
-constexpr size_t kSubclassCount = sizeof kSubclassRows / sizeof kSubclassRows[0];
-constexpr size_t kAboutRow = 10;
-static_assert(kSubclassRows[kAboutRow].id == IDC_ABOUT_PANEL, "about panel row");
-
-// One previous procedure per row of the table, written on the main window thread.
-WNDPROC previousProcs[kSubclassCount] = {};
-
-// Read at every WM_SETCURSOR so the cursor tells whether a click on the label acts.
-int HandWanted(Hand hand) {
-  switch (hand) {
-    case Hand::kAlways:
-      return 1;
-    case Hand::kRememberUser:
-      return appState.rememberUser ? 1 : 0;
-    case Hand::kRememberBoth:
-      return appState.rememberUser && appState.rememberPassword ? 1 : 0;
-    default:
-      return 0;
-  }
-}
-
-template <size_t Row>
-LRESULT CALLBACK ImageControlThunk(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return ImageControlProc(HandWanted(kSubclassRows[Row].hand), previousProcs[Row], window, message, wParam, lParam);
-}
-
-template <size_t... Rows>
-constexpr std::array<WNDPROC, sizeof...(Rows)> MakeThunks(std::index_sequence<Rows...>) {
-  return {{&ImageControlThunk<Rows>...}};
-}
-constexpr std::array<WNDPROC, kSubclassCount> kThunks = MakeThunks(std::make_index_sequence<kSubclassCount>{});
-
-LRESULT PassOn(WNDPROC previous, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return previous ? CallWindowProcW(previous, window, message, wParam, lParam)
-                  : DefWindowProcW(window, message, wParam, lParam);
-}
-
-// The transparent statics whose figures the dialog paints when they ask for
-// their colour: the seven status values and the status panel over them.
-constexpr int kPaintedStatics[] = {IDC_STATUS_PANEL, IDC_ADDRESS, IDC_CONN_TIME, IDC_RECV_DATA,
-                                   IDC_RECV_RATE,    IDC_SENT_DATA, IDC_SENT_RATE, IDC_EXPIRY};
-WNDPROC paintedStaticProc = nullptr;
-
-// Paints like a static without a picture: it only asks its parent for the
-// colour, which is when the figures are drawn. The common controls 6 static
-// buffers its painting and would copy the background over the drawn figures.
-void PaintTransparentStatic(HWND window) {
-  PAINTSTRUCT paint;
-  HDC dc = BeginPaint(window, &paint);
-  if (!dc) return;
-  if (HWND parent = GetParent(window))
-    SendMessageW(parent, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(window));
-  EndPaint(window, &paint);
-}
-
-LRESULT CALLBACK PaintedStaticProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    PaintTransparentStatic(window);
-    return 0;
-  }
-  return PassOn(paintedStaticProc, window, message, wParam, lParam);
 }
 
 // The decoded picture's true pixel size: the bitmap OLE decoded it into, or
@@ -212,7 +112,7 @@ SIZE PixelSize(const SkinPicture& picture) {
 }
 
 // A top-down 32-bit DIB section; bits are 0x00RRGGBB a pixel.
-HBITMAP MakeDib(HDC dc, int width, int height, uint32_t** bits) {
+ScopedBitmap MakeDib(HDC dc, int width, int height, uint32_t** bits) {
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof info.bmiHeader;
   info.bmiHeader.biWidth = width;
@@ -221,37 +121,32 @@ HBITMAP MakeDib(HDC dc, int width, int height, uint32_t** bits) {
   info.bmiHeader.biBitCount = 32;
   info.bmiHeader.biCompression = BI_RGB;
   void* memory = nullptr;
-  HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0);
+  ScopedBitmap bitmap(CreateDIBSection(dc, &info, DIB_RGB_COLORS, &memory, nullptr, 0));
   *bits = bitmap ? static_cast<uint32_t*>(memory) : nullptr;
   return bitmap;
 }
 
 // `source` drawn at width × height: its pixels read back at their own size,
 // then area-averaged to the target. Null when GDI refuses.
-HBITMAP Resample(const SkinPicture& source, int width, int height) {
+ScopedBitmap Resample(const SkinPicture& source, int width, int height) {
   const SIZE own = PixelSize(source);
-  if (own.cx <= 0 || own.cy <= 0 || width <= 0 || height <= 0) return nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC dc = screen ? CreateCompatibleDC(screen) : nullptr;
-  HBITMAP result = nullptr;
+  if (own.cx <= 0 || own.cy <= 0 || width <= 0 || height <= 0) return {};
+  const ScopedGetDC screen(nullptr);
+  if (!screen) return {};
+  const ScopedMemoryDC dc(screen.get());
+  if (!dc) return {};
   uint32_t* sourceBits = nullptr;
-  HBITMAP sourceDib = dc ? MakeDib(dc, own.cx, own.cy, &sourceBits) : nullptr;
-  if (sourceDib) {
-    const HGDIOBJ previous = SelectObject(dc, sourceDib);
-    source.picture->Render(dc, 0, 0, own.cx, own.cy, 0, source.himetricHeight, source.himetricWidth,
+  const ScopedBitmap sourceDib = MakeDib(dc.get(), own.cx, own.cy, &sourceBits);
+  if (!sourceDib) return {};
+  {
+    const ScopedSelectObject drawing(dc.get(), sourceDib.get());
+    source.picture->Render(dc.get(), 0, 0, own.cx, own.cy, 0, source.himetricHeight, source.himetricWidth,
                            -source.himetricHeight, nullptr);
-    SelectObject(dc, previous);
-    GdiFlush();
-    uint32_t* targetBits = nullptr;
-    result = MakeDib(dc, width, height, &targetBits);
-    if (result && !ResampleArea(sourceBits, own.cx, own.cy, targetBits, width, height)) {
-      DeleteObject(result);
-      result = nullptr;
-    }
-    DeleteObject(sourceDib);
   }
-  if (dc) DeleteDC(dc);
-  if (screen) ReleaseDC(nullptr, screen);
+  GdiFlush();
+  uint32_t* targetBits = nullptr;
+  ScopedBitmap result = MakeDib(dc.get(), width, height, &targetBits);
+  if (result && !ResampleArea(sourceBits, own.cx, own.cy, targetBits, width, height)) result.reset();
   return result;
 }
 
@@ -259,7 +154,7 @@ HBITMAP Resample(const SkinPicture& source, int width, int height) {
 HBITMAP ScaledBitmap(const SkinPicture& base, int width, int height) {
   for (const auto& scaled : scaledCache) {
     if (scaled->resourceId == base.resourceId && scaled->width == width && scaled->height == height)
-      return scaled->bitmap;
+      return scaled->bitmap.get();
   }
   const SkinPicture* source = &base;
   if (PictureSourceFor(skinDpi) == PictureSource::kDoubleAsIs ||
@@ -270,7 +165,7 @@ HBITMAP ScaledBitmap(const SkinPicture& base, int width, int height) {
       source = twice;
   }
   if (!source->picture) return nullptr;
-  std::unique_ptr<ScaledPicture, ScaledDeleter> made(
+  std::unique_ptr<ScaledPicture> made(
       new (std::nothrow) ScaledPicture{base.resourceId, width, height, Resample(*source, width, height)});
   if (!made || !made->bitmap) return nullptr;
   try {
@@ -278,7 +173,7 @@ HBITMAP ScaledBitmap(const SkinPicture& base, int width, int height) {
   } catch (...) {
     return nullptr;
   }
-  return scaledCache.back()->bitmap;
+  return scaledCache.back()->bitmap.get();
 }
 
 // Where a placement lands at the current scale, in its owner's client coordinates.
@@ -302,12 +197,10 @@ void PaintScaled(HDC dc, const SkinImage& image, const SkinPicture& picture) {
   if (width <= 0 || height <= 0 || !RectVisible(dc, &area)) return;
   HBITMAP bitmap = ScaledBitmap(picture, width, height);
   if (!bitmap) return;
-  HDC memory = CreateCompatibleDC(dc);
+  const ScopedMemoryDC memory(dc);
   if (!memory) return;
-  const HGDIOBJ previous = SelectObject(memory, bitmap);
-  BitBlt(dc, area.left, area.top, width, height, memory, 0, 0, SRCCOPY);
-  SelectObject(memory, previous);
-  DeleteDC(memory);
+  const ScopedSelectObject drawn(memory.get(), bitmap);
+  BitBlt(dc, area.left, area.top, width, height, memory.get(), 0, 0, SRCCOPY);
 }
 
 }  // namespace
@@ -316,7 +209,7 @@ void SkinSetDpi(int dpi) {
   dpi = SaneDpi(dpi);
   if (dpi == skinDpi) return;
   skinDpi = dpi;
-  std::vector<std::unique_ptr<ScaledPicture, ScaledDeleter>>().swap(scaledCache);
+  std::vector<std::unique_ptr<ScaledPicture>>().swap(scaledCache);
 }
 
 int SkinDpi() { return skinDpi; }
@@ -449,74 +342,9 @@ void SkinPaint(HWND owner, HDC dc) {
 size_t SkinImageCount() { return placements.size(); }
 
 void SkinRelease() {
-  std::vector<std::unique_ptr<ScaledPicture, ScaledDeleter>>().swap(scaledCache);
+  std::vector<std::unique_ptr<ScaledPicture>>().swap(scaledCache);
   std::vector<std::unique_ptr<Placement>>().swap(placements);
   std::vector<std::unique_ptr<SkinPicture, PictureDeleter>>().swap(pictureCache);
-}
-
-LRESULT ImageControlProc(int handCursor, WNDPROC previous, HWND window, UINT message, WPARAM wParam,
-                         LPARAM lParam) {
-  switch (message) {
-    case WM_PAINT: {
-      PAINTSTRUCT paint;
-      if (HDC dc = BeginPaint(window, &paint)) {
-        SkinPaint(window, dc);
-        EndPaint(window, &paint);
-      }
-      // The update region is now empty, so the control's own painting draws nothing over the pictures.
-      break;
-    }
-    case WM_SETCURSOR:
-      SetCursor(LoadCursor(nullptr, handCursor ? IDC_HAND : IDC_ARROW));
-      return TRUE;
-    default:
-      break;
-  }
-  return PassOn(previous, window, message, wParam, lParam);
-}
-
-LRESULT CALLBACK AboutPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_PAINT) {
-    PaintTransparentStatic(window);  // the version and the link are drawn then
-    return 0;
-  }
-  if (message != WM_SETCURSOR) return PassOn(previousProcs[kAboutRow], window, message, wParam, lParam);
-  const LayoutRecord* layout = MainWindowLayout();
-  if (!layout || reinterpret_cast<HWND>(wParam) != window) return FALSE;
-  // The link rectangle is in the panel's own coordinates.
-  POINT cursor;
-  RECT panel;
-  const bool overLink = GetCursorPos(&cursor) && GetWindowRect(window, &panel) &&
-                        PointInLayoutRect(layout->aboutLink, cursor.x - panel.left, cursor.y - panel.top);
-  SetCursor(LoadCursor(nullptr, overLink ? IDC_HAND : IDC_ARROW));
-  return TRUE;
-}
-
-int SkinSubclassControls(HWND dialog) {
-  if (!dialog) return 0;
-  int subclassed = 0;
-  for (size_t row = 0; row < kSubclassCount; ++row) {
-    HWND control = GetDlgItem(dialog, kSubclassRows[row].id);
-    if (!control) continue;
-    const WNDPROC procedure = kSubclassRows[row].hand == Hand::kAboutLink ? AboutPanelProc : kThunks[row];
-    // A second call must not keep our own procedure as the previous one: it would call itself.
-    if (reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_WNDPROC)) == procedure) continue;
-    const LONG_PTR previous = SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(procedure));
-    if (!previous) continue;
-    if (kSubclassRows[row].keepPrevious) previousProcs[row] = reinterpret_cast<WNDPROC>(previous);
-    ++subclassed;
-  }
-  for (int id : kPaintedStatics) {
-    HWND control = GetDlgItem(dialog, id);
-    if (!control || reinterpret_cast<WNDPROC>(GetWindowLongPtrW(control, GWLP_WNDPROC)) == PaintedStaticProc) continue;
-    const LONG_PTR previous =
-        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(PaintedStaticProc));
-    if (!previous) continue;
-    // Every one of them is a STATIC: they share the class procedure.
-    paintedStaticProc = reinterpret_cast<WNDPROC>(previous);
-    ++subclassed;
-  }
-  return subclassed;
 }
 
 int SkinRegisterMainWindow(HWND dialog, const LayoutRecord* layout) {

@@ -1,6 +1,7 @@
 // The picture store of the skinned main window: pictures decoded once from the
-// program's "BINARY" resources, and a list of placements saying which picture
-// is drawn on which window, where, and whether it is shown now.
+// program's "BINARY" resources, resampled and cached per display scale, and a
+// list of placements saying which picture is drawn on which window, where, and
+// whether it is shown now. The controls that show them: image_controls_win.h.
 //
 // Threads: SkinInit runs on the process thread before the main window thread
 // starts. Registration, painting and every visibility change (SkinSetVisible,
@@ -87,21 +88,6 @@ size_t SkinImageCount();
 // Frees every placement and picture; the main window thread must have ended.
 void SkinRelease();
 
-// The shared procedure of the image controls: paints the control's placements
-// and shows the hand or the arrow; everything else goes to previous, or to
-// DefWindowProc when there is none.
-LRESULT ImageControlProc(int handCursor, WNDPROC previous, HWND window, UINT message, WPARAM wParam,
-                         LPARAM lParam);
-// The about panel: the hand over the home-page link of appState.layout, the
-// arrow elsewhere on the panel; painted like the value statics.
-LRESULT CALLBACK AboutPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-
-// Puts the image-control procedures on the dialog's thirteen picture controls
-// and keeps their previous procedures; the status panel and the seven value
-// statics get a procedure that paints them transparently and asks the dialog
-// for their colour, when their figures are drawn. Missing controls are skipped. Returns
-// how many controls were subclassed.
-int SkinSubclassControls(HWND dialog);
 // Registers the main window's placements in their fixed order with positions
 // from the layout record. Rows whose control does not exist, and rows needing
 // the record when there is none, are skipped. Returns how many were registered.

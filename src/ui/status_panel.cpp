@@ -4,13 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/codes.h"
 #include "base/gbk_text.h"
 #include "ui/control_ids.h"
 #include "ui/number_format.h"
 
 namespace {
 
-constexpr int32_t kConnected = 3;
 
 // Limits in characters (bytes of code page 936, never half a character).
 constexpr size_t kAddressLimit = 16;
@@ -53,7 +53,7 @@ StatusValues StatusPanelTexts(const CoreQueryRecord& record, int32_t runState) {
       {IDC_SENT_RATE, IDC_CONN_TIME, false, {}},
       {IDC_EXPIRY, IDC_EXPIRY, false, {}},
   }};
-  if (runState != kConnected) return values;
+  if (runState != RUN_CONNECTED) return values;
 
   const std::string address = FieldText(record.ip);
   if (!address.empty()) {

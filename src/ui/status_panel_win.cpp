@@ -4,13 +4,12 @@
 #include "ui/status_panel_win.h"
 
 #include <cstring>
-#include <memory>
-#include <new>
 #include <string>
 
 #include "base/app_state.h"
 #include "base/gbk_text.h"
 #include "base/gbk_text_win.h"
+#include "base/gdi_win.h"
 #include "base/report.h"
 #include "base/version.h"
 #include "coreapi/core_api.h"
@@ -25,74 +24,44 @@ namespace {
 
 constexpr UINT IDS_HOME_PAGE = 1801;
 
-class Font {
- public:
-  // Bold Arial; the link font is a point smaller and underlined. Heights are
-  // 18 and 17 pixels at 96 DPI.
-  Font(bool link, int dpi)
-      : font_(CreateFontA(ScaleFontHeight(link ? 17 : 18, dpi), 0, 0, 0, FW_BOLD, FALSE, link ? TRUE : FALSE, FALSE,
-                          static_cast<BYTE>(FontCharsetFor(GetACP())), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                          DEFAULT_QUALITY, DEFAULT_PITCH, "Arial")) {}
-  ~Font() {
-    if (font_) DeleteObject(font_);
-  }
-  Font(const Font&) = delete;
-  Font& operator=(const Font&) = delete;
-  HFONT get() const { return font_; }
+// Bold Arial; the link font is a point smaller and underlined. Heights are
+// 18 and 17 pixels at 96 DPI.
+HFONT MakeFont(bool link, int dpi) {
+  return CreateFontA(ScaleFontHeight(link ? 17 : 18, dpi), 0, 0, 0, FW_BOLD, FALSE, link ? TRUE : FALSE, FALSE,
+                     static_cast<BYTE>(FontCharsetFor(GetACP())), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                     DEFAULT_QUALITY, DEFAULT_PITCH, "Arial");
+}
 
- private:
-  HFONT font_;
+// A control's own DC, drawing text without a background.
+struct TextDc {
+  explicit TextDc(HWND window) : dc(window) {
+    if (dc) SetBkMode(dc.get(), TRANSPARENT);
+  }
+  HDC get() const { return dc.get(); }
+  ScopedGetDC dc;
 };
 
-class WindowDc {
- public:
-  explicit WindowDc(HWND window) : window_(window), dc_(window ? GetDC(window) : nullptr) {
-    if (dc_) SetBkMode(dc_, TRANSPARENT);
-  }
-  ~WindowDc() {
-    if (dc_) ReleaseDC(window_, dc_);
-  }
-  WindowDc(const WindowDc&) = delete;
-  WindowDc& operator=(const WindowDc&) = delete;
-  HDC get() const { return dc_; }
-
- private:
-  HWND window_;
-  HDC dc_;
-};
-
-// Selects a font and a text colour for one draw and puts the previous font back.
-class DrawingWith {
- public:
-  DrawingWith(HDC dc, HFONT font, COLORREF colour) : dc_(dc), previous_(SelectObject(dc, font)) {
-    SetTextColor(dc, colour);
-  }
-  ~DrawingWith() {
-    if (previous_ && previous_ != HGDI_ERROR) SelectObject(dc_, previous_);
-  }
-  DrawingWith(const DrawingWith&) = delete;
-  DrawingWith& operator=(const DrawingWith&) = delete;
-
- private:
-  HDC dc_;
-  HGDIOBJ previous_;
+// A font and a text colour for one draw; the previous font goes back after it.
+struct DrawingWith {
+  DrawingWith(HDC dc, HFONT font, COLORREF colour) : selected(dc, font) { SetTextColor(dc, colour); }
+  ScopedSelectObject selected;
 };
 
 DWORD Point(int x, int y) { return MAKELONG(static_cast<WORD>(x), static_cast<WORD>(y)); }
 
 // One draw at the top-left of a control, on its own DC.
 void DrawValue(HWND control, HFONT font, COLORREF colour, const std::string& text) {
-  WindowDc dc(control);
+  const TextDc dc(control);
   if (!dc.get()) return;
   DrawingWith drawing(dc.get(), font, colour);
   DrawTextN(dc.get(), Point(0, 0), text.c_str(), text.size());
 }
 
 void PaintAboutPanel(HWND panel, const LayoutRecord& layout, int dpi) {
-  const Font valueFont(false, dpi);
-  const Font linkFont(true, dpi);
+  const ScopedFont valueFont(MakeFont(false, dpi));
+  const ScopedFont linkFont(MakeFont(true, dpi));
   if (!valueFont.get() || !linkFont.get()) return;
-  WindowDc dc(panel);
+  const TextDc dc(panel);
   if (!dc.get()) return;
   {
     const std::string version = FormatVersion(ClientVersion);
@@ -111,7 +80,7 @@ CoreQueryRecord QueryCore(int32_t state) {
   if (state != RUN_CONNECTED) return record;
   Zephal_Get_QueryData(&record);
   if (TakeQueryLogTurn(&logMark, record)) {
-    for (const std::string& line : QueryLogLines(record)) MsgBox(0x10004, "%s", line.c_str());
+    for (const std::string& line : QueryLogLines(record)) MsgBox(kReportDetail, "%s", line.c_str());
   }
   return record;
 }
@@ -124,20 +93,20 @@ void PaintValues(HWND control, int controlId, const LayoutRecord& layout, int dp
   if (!any) return;
   // Made once per scale: the figures repaint every second, and making a font
   // costs more than drawing them.
-  static std::unique_ptr<Font> font;
+  static ScopedFont font;
   static int fontDpi = 0;
   if (!font || fontDpi != dpi) {
     font.reset();  // the old one goes before its successor is made
-    font.reset(new (std::nothrow) Font(false, dpi));
+    font.reset(MakeFont(false, dpi));
     fontDpi = dpi;
   }
-  if (!font || !font->get()) return;
+  if (!font) return;
   HWND dialog = GetParent(control);
   for (const StatusValue& v : values) {
     if (!v.drawn || v.paintedWith != controlId) continue;
     // A sibling that is gone is skipped; the others still draw.
     HWND target = v.controlId == controlId ? control : (dialog ? GetDlgItem(dialog, v.controlId) : nullptr);
-    if (target) DrawValue(target, font->get(), layout.statusTextColor, v.text);
+    if (target) DrawValue(target, font.get(), layout.statusTextColor, v.text);
   }
 }
 

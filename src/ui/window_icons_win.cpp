@@ -33,9 +33,9 @@ void SetWindowIcons(HINSTANCE module, HWND window, int dpi) {
       return;
     }
     if (smallIcon) DestroyIcon(smallIcon);
-    MsgBox(0x20001, "TRAY: Create application icon in system failed(code=%d), sleep %u seconds to retry.",
+    MsgBox(kReportWarning, "TRAY: Create application icon in system failed(code=%d), sleep %u seconds to retry.",
            static_cast<int>(GetLastError()), 2u);
     Sleep(kRetryPauseMs);
   }
-  MsgBox(0x52020, "TRAY: Couldn't create the tray module.");
+  MsgBox(kReportModuleFailed, "TRAY: Couldn't create the tray module.");
 }

@@ -48,7 +48,7 @@ TEST_F(ConflictsTest, ClosableWhileConnectedAreOnlyLogged) {
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
   EXPECT_TRUE(WaitLog("CB-PCL: B Game Booster 4242 C:\\Program Files\\Booster\\boost.exe\r\n"));
   EXPECT_TRUE(WaitLog("CB-PCL: B 加速精灵 4343 C:\\Tools\\turbo.exe\r\n"));
-  Sleep(500);
+  Sleep(500);  // proves no box follows the list
   EXPECT_EQ(WaitBox(client_.dwProcessId, 0), nullptr);
   EXPECT_EQ(Log().find("Net Guard"), std::string::npos) << "only the closable list was announced";
   EXPECT_EQ(CallLog().find("Zephal_Proc_Kill"), std::string::npos);
@@ -74,7 +74,7 @@ TEST_P(ClosableBoxTest, ListsThemAndOnlyYesClosesThem) {
     EXPECT_NE(CallLog().find("kill 4242 C:\\Program Files\\Booster\\boost.exe (Game Booster)"), std::string::npos);
     EXPECT_EQ(CallLog().find("kill 77"), std::string::npos);
   } else {
-    Sleep(500);
+    Sleep(500);  // proves No closes nothing
     EXPECT_EQ(CallLog().find("Zephal_Proc_Kill"), std::string::npos);
   }
 }
@@ -94,7 +94,7 @@ TEST_F(ConflictsTest, YesClosesTheListTheBoxShowedBeforeTheCoreAnnouncesAnother)
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
   HWND first = WaitBoxWithText(kClosableHeading + kClosableLines + kQuestion);
   ASSERT_NE(first, nullptr);
-  Sleep(1000);  // the second announcement is due meanwhile
+  Sleep(1000);  // the second announcement falls due meanwhile, unseen: proves it waits for this box
   EXPECT_EQ(OpenBoxes().size(), 1u) << "one box at a time";
   probe::PressButton(first, IDYES);
   EXPECT_EQ(AnswerBox(IDOK), kUnclosableHeading + "Net Guard: C:\\Tools\\guard.exe\n");
@@ -120,7 +120,7 @@ TEST_P(UnclosableBoxTest, ShowsTheBoxInEveryState) {
   EXPECT_EQ(box.text, kUnclosableHeading + "Net Guard: C:\\Tools\\guard.exe\n");
   EXPECT_EQ(box.buttons.size(), 1u);
   EXPECT_NE(Log().find("CB-PCL: F Net Guard 77 C:\\Tools\\guard.exe\r\n"), std::string::npos);
-  Sleep(300);
+  Sleep(300);  // proves OK closes nothing
   EXPECT_EQ(CallLog().find("Zephal_Proc_Kill"), std::string::npos);
 }
 
@@ -199,7 +199,7 @@ TEST_F(ConflictsTest, UpgradeWithTheUpdaterOpenOnlyShowsTheBox) {
   Launch("updater.exe", "--hidden");
   ASSERT_NE(probe::WaitForWindow("ZephalUpdater", "Zephal Acc Updater", 3500), nullptr);
   EXPECT_EQ(AnswerBox(IDOK), kUpgradeText);
-  Sleep(2000);
+  EXPECT_TRUE(WaitLog("UPGRADE: the updater is already running"));
   EXPECT_EQ(WaitExit(client_, 0), STILL_ACTIVE) << "the client goes on";
   EXPECT_EQ(UpdaterLog().find("-auto"), std::string::npos) << UpdaterLog();
   EXPECT_TRUE(desktop::CapturedUrls().empty());
@@ -231,7 +231,7 @@ TEST_F(ConflictsTest, ClosingTheClientWhileTheUpgradeBoxWaitsStartsNothing) {
   ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
   ASSERT_NE(WaitBox(client_.dwProcessId), nullptr);
   EXPECT_EQ(CloseClient(), 0u);
-  Sleep(1500);
+  Sleep(1500);  // proves no updater starts: one would write its log within this
   EXPECT_EQ(UpdaterLog(), "");
   EXPECT_TRUE(desktop::CapturedUrls().empty());
 }

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "install_win.h"
+#include "kit_win.h"
 #include "probe_win.h"
 
 #ifndef ZEPHAL_SOURCE_DIR
@@ -75,10 +76,7 @@ std::vector<std::string> CapturedUrls() {
 }
 
 bool WaitUrls(size_t count, DWORD timeoutMs) {
-  for (DWORD waited = 0;; waited += 50, Sleep(50)) {
-    if (CapturedUrls().size() >= count) return true;
-    if (waited >= timeoutMs) return false;
-  }
+  return WaitFor([&] { return CapturedUrls().size() >= count; }, timeoutMs);
 }
 
 std::u16string HoverTrayTooltip() {

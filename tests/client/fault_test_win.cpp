@@ -16,14 +16,6 @@ namespace {
 
 namespace cc = client_config;
 
-std::vector<uint8_t> AccountCert() {
-  auto cert = install::DefaultCert();
-  cert[cc::kConfigByteOffset] = 0xC4;  // remember user and password, write the log
-  install::PutText(&cert, cc::kUserNameOffset, "alice");
-  install::PutText(&cert, cc::kPasswordOffset, "secret");
-  return cert;
-}
-
 // The log's lines whose message starts with `prefix`, in order, without the
 // time stamp and the verbose log's "(#code)" tag.
 std::vector<std::string> LinesAfterStamp(const std::string& log, const std::string& prefix) {
@@ -55,25 +47,13 @@ bool WaitLastLine(const std::function<std::string()>& read, const std::string& p
   return false;
 }
 
-class FaultTest : public ClientTest {
- protected:
-  // A client with an account and `scenario`, asked to connect; its control window.
-  HWND StartAndConnect(const std::string& scenario) {
-    Install(AccountCert());
-    EXPECT_TRUE(WriteScenario(scenario));
-    HWND control = StartClientAndWait("-debuglog");
-    main_ = MainWindow();
-    EXPECT_NE(main_, nullptr);
-    PostMessageA(main_, WM_COMMAND, 1610, 0);
-    return control;
-  }
-  HWND main_ = nullptr;
-};
+using FaultTest = ClientTest;
 
 TEST_F(FaultTest, StatesFromSeveralThreadsForTenSecondsEndShowingTheLastOne) {
   // Four threads at 100 reports a second each, through every state, ending connected.
-  HWND control = StartAndConnect("state-storm start+2000 10000 4 100 2 3 4 1 3\n");
-  ASSERT_NE(main_, nullptr);
+  HWND main = StartConnecting("state-storm start+2000 10000 4 100 2 3 4 1 3\n");
+  ASSERT_NE(main, nullptr);
+  HWND control = control_;
   ASSERT_TRUE(WaitCallLog("state-storm: 4 threads made", 30000)) << CallLog();
   const std::string calls = CallLog();
   const size_t made = calls.find("state-storm: 4 threads made ");
@@ -84,7 +64,7 @@ TEST_F(FaultTest, StatesFromSeveralThreadsForTenSecondsEndShowingTheLastOne) {
   EXPECT_TRUE(WaitLastLine(read, "CORE: status ", "CORE: status 3", 60000));
   EXPECT_TRUE(WaitLastLine(read, "VIEW: view ", "VIEW: view 1901 for state 3", 20000));
   EXPECT_TRUE(WaitLastLine(read, "TRAY: icon ", "TRAY: icon 1001 ", 20000));
-  EXPECT_EQ((GetWindowLongA(GetDlgItem(main_, 1611), GWL_STYLE) & WS_VISIBLE) != 0, true) << "disconnect shown";
+  EXPECT_EQ((GetWindowLongA(GetDlgItem(main, 1611), GWL_STYLE) & WS_VISIBLE) != 0, true) << "disconnect shown";
   EXPECT_TRUE(IsWindow(control));
   EXPECT_EQ(WaitExit(client_, 0), STILL_ACTIVE);
   PostMessageA(control, WM_CLOSE, 0, 0);
@@ -93,7 +73,8 @@ TEST_F(FaultTest, StatesFromSeveralThreadsForTenSecondsEndShowingTheLastOne) {
 }
 
 TEST_F(FaultTest, CoreThatNeverGetsIdleStillLetsTheClientEndWhileConnecting) {
-  HWND control = StartAndConnect("connect-delay never\nstop never-idle\n");
+  ASSERT_NE(StartConnecting("connect-delay never\nstop never-idle\n"), nullptr);
+  HWND control = control_;
   ASSERT_TRUE(WaitLog("CORE: status 2"));
   PostMessageA(control, WM_COMMAND, 220, 0);  // the tray menu's exit
   EXPECT_EQ(AnswerBox(IDYES), "Lumora Zephal 软件正在连接状态中，您是否确认要退出本软件?");
@@ -120,8 +101,7 @@ TEST_F(FaultTest, UnterminatedQueryRecordTextsAreReadWithinTheirFields) {
   const std::string date = DayAfterTomorrowUnterminated();
   const std::string address = "123.234.123.23499";  // 17 bytes, followed by the start time
   ASSERT_EQ(date.size(), 11u);
-  ASSERT_NE(StartAndConnect("account-status 0x410\naccount-date " + date + "\naddress " + address + "\n"), nullptr);
-  ASSERT_TRUE(WaitLog("CORE: status 3"));
+  ASSERT_NE(StartConnected("account-status 0x410\naccount-date " + date + "\naddress " + address + "\n"), nullptr);
   AnswerBox(IDOK);  // the end-date notice
   ASSERT_TRUE(WaitLog("INFO: the end-date is"));
   const std::string log = Log();
@@ -140,14 +120,14 @@ TEST_F(FaultTest, UnterminatedQueryRecordTextsAreReadWithinTheirFields) {
 
 TEST_F(FaultTest, MessageTextWithoutTerminatorIsReadToTheReportLimitOnly) {
   // 5 000 bytes and then a page the client may not read.
-  ASSERT_NE(StartAndConnect("long-message start+2000 0x10000001 5000\n"), nullptr);
+  ASSERT_NE(StartConnecting("long-message start+2000 0x10000001 5000\n"), nullptr);
   ASSERT_TRUE(WaitCallLog("message 0x10000001 (5000 bytes without a terminator, an unreadable page after them)"))
       << CallLog();
   ASSERT_TRUE(WaitLog("[DLL](#10000001) x"));
   const auto lines = LinesAfterStamp(Log(), "[DLL](#10000001) ");
   ASSERT_EQ(lines.size(), 1u);
   EXPECT_EQ(lines[0], "[DLL](#10000001) " + std::string(1023 - 17, 'x')) << "a report holds 1023 bytes";
-  Sleep(500);
+  Sleep(500);  // proves the client outlives the text
   EXPECT_EQ(WaitExit(client_, 0), STILL_ACTIVE);
   PostMessageA(FindWindowA("Zephal_Acc", nullptr), WM_CLOSE, 0, 0);
   AnswerBox(IDYES);
@@ -283,7 +263,7 @@ class UnwritableDirectory {
 };
 
 TEST_F(FaultTest, UnwritableLogDirectoryLeavesTheClientWorkingAndSaysSo) {
-  Install(AccountCert());
+  Install(install::AccountCert());
   // The installation directory the key names, where the log belongs.
   std::string logDir = dir_ + "locked\\";
   UnwritableDirectory locked(logDir);
@@ -321,7 +301,7 @@ TEST_F(FaultTest, UnwritableLogDirectoryLeavesTheClientWorkingAndSaysSo) {
 
 // An ended instance's log handle that something still holds, as the client holds it.
 TEST_F(FaultTest, LogStillHeldByAnEndedInstanceIsTakenOverByTheNextStart) {
-  Install(AccountCert());
+  Install(install::AccountCert());
   HANDLE old = CreateFileA(LogPath().c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(old, INVALID_HANDLE_VALUE);
@@ -336,7 +316,8 @@ TEST_F(FaultTest, LogStillHeldByAnEndedInstanceIsTakenOverByTheNextStart) {
 }
 
 TEST_F(FaultTest, ShellRestartedWhileConnectingGetsTheConnectingIconBack) {
-  HWND control = StartAndConnect("connect-delay 4000\n");
+  ASSERT_NE(StartConnecting("connect-delay 4000\n"), nullptr);
+  HWND control = control_;
   ASSERT_TRUE(WaitLog("CORE: status 2"));
   ASSERT_TRUE(WaitLog("TRAY: icon 1002"));
   // A restarted shell has forgotten every icon, then announces itself to
@@ -346,19 +327,17 @@ TEST_F(FaultTest, ShellRestartedWhileConnectingGetsTheConnectingIconBack) {
   forget.hWnd = control;
   forget.uID = 0;
   ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &forget));
-  for (int i = 0; i < 100 && desktop::WineTrayIcons() != 0; ++i) Sleep(50);
-  ASSERT_EQ(desktop::WineTrayIcons(), 0);
+  ASSERT_TRUE(WaitFor([] { return desktop::WineTrayIcons() == 0; }, 5000));
   const size_t before = Log().size();
   PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-  for (int i = 0; i < 100 && Log().find("TRAY: icon", before) == std::string::npos; ++i) Sleep(50);
+  WaitFor([&] { return Log().find("TRAY: icon", before) != std::string::npos; }, 5000);
   const std::string after = Log().substr(before);
   EXPECT_NE(after.find("TRAY: icon 1002 tip Lumora Zephal\\n正在连接: lumora_zephal\r\n"), std::string::npos) << after;
   EXPECT_EQ(after.find("TRAY: the shell did not take the icon"), std::string::npos) << after;
-  for (int i = 0; i < 100 && desktop::WineTrayIcons() != 1; ++i) Sleep(50);
-  EXPECT_EQ(desktop::WineTrayIcons(), 1);
+  EXPECT_TRUE(WaitFor([] { return desktop::WineTrayIcons() == 1; }, 5000));
   // The connection goes on and the one icon follows it.
   EXPECT_TRUE(WaitLog("TRAY: icon 1001"));
-  Sleep(300);
+  Sleep(300);  // proves no second icon appears
   EXPECT_EQ(desktop::WineTrayIcons(), 1);
 }
 

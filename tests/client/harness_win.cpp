@@ -103,9 +103,35 @@ PROCESS_INFORMATION ClientTest::StartClient(const std::string& args, HANDLE outp
 
 HWND ClientTest::StartClientAndWait(const std::string& args) {
   StartClient(args);
-  HWND control = probe::WaitForWindow("Zephal_Acc", nullptr, 10000);
-  EXPECT_NE(control, nullptr) << "the control window did not appear";
-  return control;
+  control_ = probe::WaitForWindow("Zephal_Acc", nullptr, 10000);
+  EXPECT_NE(control_, nullptr) << "the control window did not appear";
+  return control_;
+}
+
+HWND ClientTest::StartConnecting(const std::string& scenario, const std::vector<uint8_t>& cert) {
+  Install(cert);
+  if (!WriteScenario(scenario)) {
+    ADD_FAILURE() << "cannot write the core's scenario";
+    return nullptr;
+  }
+  if (!StartClientAndWait("-debuglog")) return nullptr;
+  HWND main = MainWindow();
+  if (!main) {
+    ADD_FAILURE() << "no main window";
+    return nullptr;
+  }
+  PostMessageA(main, WM_COMMAND, 1610, 0);  // IDC_CONNECT
+  return main;
+}
+
+HWND ClientTest::StartConnected(const std::string& scenario, const std::vector<uint8_t>& cert) {
+  HWND main = StartConnecting(scenario, cert);
+  if (!main) return nullptr;
+  if (!WaitLog("CORE: status 3")) {
+    ADD_FAILURE() << "not connected";
+    return nullptr;
+  }
+  return main;
 }
 
 DWORD ClientTest::WaitExit(const PROCESS_INFORMATION& pi, DWORD timeoutMs) {
@@ -160,11 +186,13 @@ std::vector<probe::MessageBoxInfo> ClientTest::OpenBoxes() const {
 }
 
 HWND ClientTest::WaitBoxWithText(const std::string& text, DWORD timeoutMs) const {
-  for (DWORD waited = 0;; waited += 50, Sleep(50)) {
+  HWND found = nullptr;
+  WaitFor([&] {
     for (const probe::MessageBoxInfo& box : OpenBoxes())
-      if (box.text == text) return box.hwnd;
-    if (waited >= timeoutMs) return nullptr;
-  }
+      if (box.text == text) found = box.hwnd;
+    return found != nullptr;
+  }, timeoutMs);
+  return found;
 }
 
 bool ClientTest::WaitLog(const char* needle, DWORD timeoutMs) const {
@@ -193,13 +221,15 @@ probe::MessageBoxInfo ClientTest::AnswerBoxOf(DWORD pid, int button, DWORD timeo
 }
 
 uint32_t ClientTest::WaitStoredVersion(DWORD timeoutMs) const {
-  for (DWORD waited = 0;; waited += 50, Sleep(50)) {
+  uint32_t version = 0;
+  WaitFor([&] {
     const auto cert = install::ReadCert();
-    const uint32_t version =
-        cert.size() < 4 ? 0 : cert[0] | cert[1] << 8 | cert[2] << 16 | static_cast<uint32_t>(cert[3]) << 24;
-    if (version != 0 || waited >= timeoutMs) return version;
-  }
+    version = cert.size() < 4 ? 0 : cert[0] | cert[1] << 8 | cert[2] << 16 | static_cast<uint32_t>(cert[3]) << 24;
+    return version != 0;
+  }, timeoutMs);
+  return version;
 }
+
 
 std::vector<std::string> LogLines(const std::string& log) {
   std::vector<std::string> lines;

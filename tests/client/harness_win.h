@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "install_win.h"
+#include "kit_win.h"
 #include "probe_win.h"
 
 class ClientTest : public ::testing::Test {
@@ -25,8 +26,14 @@ class ClientTest : public ::testing::Test {
   PROCESS_INFORMATION Launch(const std::string& program, const std::string& args, HANDLE output = nullptr);
   // Starts the client (copied into the installation) with `args`.
   PROCESS_INFORMATION StartClient(const std::string& args = "", HANDLE output = nullptr);
-  // Starts the client and waits for its control window.
+  // Starts the client and waits for its control window (kept in control_).
   HWND StartClientAndWait(const std::string& args = "");
+  // Installs `cert` (by default the account "alice"/"secret" remembered),
+  // `scenario` for the core, starts the client verbose and presses connect:
+  // its main window, or null with the failure recorded.
+  HWND StartConnecting(const std::string& scenario = "", const std::vector<uint8_t>& cert = install::AccountCert());
+  // StartConnecting, and the core has reported connected.
+  HWND StartConnected(const std::string& scenario = "", const std::vector<uint8_t>& cert = install::AccountCert());
   // Exit code, or STILL_ACTIVE after the timeout.
   DWORD WaitExit(const PROCESS_INFORMATION& pi, DWORD timeoutMs = 10000);
   // Posts WM_CLOSE to the control window and waits for the client to end.
@@ -57,6 +64,7 @@ class ClientTest : public ::testing::Test {
 
   std::string dir_;
   PROCESS_INFORMATION client_{};
+  HWND control_ = nullptr;
   std::vector<PROCESS_INFORMATION> started_;
 };
 

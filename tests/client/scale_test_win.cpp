@@ -43,13 +43,6 @@ RECT WindowRect(HWND window) {
   return r;
 }
 
-bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
-  for (DWORD waited = 0;; waited += 50, Sleep(50)) {
-    if (done()) return true;
-    if (waited >= timeoutMs) return false;
-  }
-}
-
 int Luma(const Rgb& c) { return c.r * 299 + c.g * 587 + c.b * 114; }
 
 class DisplayScaleTest : public ClientTest {

@@ -8,14 +8,11 @@ namespace {
 
 namespace cc = client_config;
 
-constexpr int kConnect = 1610;
 constexpr int kImportantOnly = 1607;
 
 std::vector<uint8_t> AccountCert(uint8_t options) {
-  auto cert = install::DefaultCert();
-  cert[44] = options;
-  install::PutText(&cert, cc::kUserNameOffset, "alice");
-  install::PutText(&cert, cc::kPasswordOffset, "secret");
+  auto cert = install::AccountCert();
+  cert[cc::kConfigByteOffset] = options;
   return cert;
 }
 
@@ -64,17 +61,11 @@ unsigned SessionEndTook(const std::string& log) {
 // the stop (here one that holds its caller 1.5 s) and its idle report; then
 // the release; all inside the time Windows gives.
 TEST_F(SessionEndTest, WhileConnectedSavesThenStopsThenReleasesWithinWindowsTime) {
-  Install(AccountCert(0xC4));  // remember user and password, write the log
-  ASSERT_TRUE(WriteScenario("stop-return 1500\n"));
-  ASSERT_NE(StartClientAndWait("-debuglog"), nullptr);
-  HWND main = MainWindow();
+  HWND main = StartConnected("stop-return 1500\n");
   ASSERT_NE(main, nullptr);
-  PostMessageA(main, WM_COMMAND, kConnect, 0);
-  ASSERT_TRUE(WaitLog("CORE: status 3"));
   // A choice that is stored only by the next save.
   PostMessageA(GetDlgItem(main, kImportantOnly), BM_CLICK, 0, 0);
-  for (int i = 0; i < 50 && SendMessageA(GetDlgItem(main, kImportantOnly), BM_GETCHECK, 0, 0) != BST_CHECKED; ++i)
-    Sleep(20);
+  WaitFor([&] { return SendMessageA(GetDlgItem(main, kImportantOnly), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 1000);
   ASSERT_FALSE(cc::DecodeConfigByte(install::ReadCert().at(cc::kConfigByteOffset)).importantOnly);
 
   const PROCESS_INFORMATION ending = BeginSessionEnd();

@@ -13,6 +13,7 @@
 #include "base/report.h"
 #include "install_win.h"
 #include "settings/client_config.h"
+#include "settings/registry_win.h"
 
 namespace {
 
@@ -132,6 +133,34 @@ TEST_F(SettingsStoreTest, ConcurrentSavesLoseNoChange) {
   cc::DecodeTextField(after.data() + cc::kUserNameOffset, name);
   EXPECT_STREQ(name, "alice");
   EXPECT_EQ(after[0] | after[1] << 8, 300);
+}
+
+TEST_F(SettingsStoreTest, AValueThatGrowsWhileItIsReadIsReadWhole) {
+  // Another writer switches the value between 16 and 4096 bytes; every read
+  // gets one of the two whole, also when it grew between size and read.
+  HKEY key = nullptr;
+  ASSERT_TRUE(RegOpen(install::kKey, &key));
+  const std::vector<uint8_t> shortValue(16, 0x11), longValue(4096, 0x22);
+  ASSERT_TRUE(RegWriteBinary(key, "grows", shortValue.data(), static_cast<DWORD>(shortValue.size())));
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    for (bool grow = true; !done; grow = !grow) {
+      const auto& v = grow ? longValue : shortValue;
+      RegWriteBinary(key, "grows", v.data(), static_cast<DWORD>(v.size()));
+    }
+  });
+  int failed = 0, torn = 0;
+  for (int i = 0; i < 3000; ++i) {
+    std::vector<uint8_t> read;
+    if (!RegReadBinary(key, "grows", &read)) ++failed;
+    else if (read != shortValue && read != longValue) ++torn;
+  }
+  done = true;
+  writer.join();
+  RegDeleteNamedValue(key, "grows");
+  RegClose(key);
+  EXPECT_EQ(failed, 0);
+  EXPECT_EQ(torn, 0);
 }
 
 TEST_F(SettingsStoreTest, RunEntryIsQuotedPaddedAndRemoved) {

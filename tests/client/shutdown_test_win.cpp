@@ -11,29 +11,8 @@ namespace cc = client_config;
 const char kQuestion[] = "Lumora Zephal 软件正在连接状态中，您是否确认要退出本软件?";
 const WORD kTrayExit = 220;
 
-size_t Count(const std::string& text, const std::string& needle) {
-  size_t n = 0;
-  for (size_t at = text.find(needle); at != std::string::npos; at = text.find(needle, at + 1)) ++n;
-  return n;
-}
-
 class ShutdownTest : public ClientTest {
  protected:
-  // The remembered account and the log on; connected through the stand-in core.
-  void StartConnected(const std::string& scenario) {
-    auto cert = install::DefaultCert();
-    cert[44] = 0xC4;
-    install::PutText(&cert, cc::kUserNameOffset, "alice");
-    install::PutText(&cert, cc::kPasswordOffset, "secret");
-    Install(cert);
-    ASSERT_TRUE(WriteScenario(scenario));
-    control_ = StartClientAndWait("-debuglog");
-    ASSERT_NE(control_, nullptr);
-    ASSERT_NE(MainWindow(), nullptr);
-    PostMessageA(MainWindow(), WM_COMMAND, 1610, 0);
-    ASSERT_TRUE(WaitLog("CORE: status 3"));
-  }
-
   // Answers Yes to the exit question; the milliseconds until the client ended,
   // or a failure when it has not ended within `limitMs`.
   DWORD ExitTook(DWORD limitMs) {
@@ -48,12 +27,10 @@ class ShutdownTest : public ClientTest {
     EXPECT_EQ(code, 0u) << "ended within " << limitMs << " ms with code 0 (" << took << " ms)";
     return took;
   }
-
-  HWND control_ = nullptr;
 };
 
 TEST_F(ShutdownTest, TwoExitRequestsWhileConnectedGiveOneQuestionAndOneTeardown) {
-  StartConnected("");
+  ASSERT_NE(StartConnected(), nullptr);
   PostMessageA(control_, WM_CLOSE, 0, 0);
   HWND older = WaitBoxWithText(kQuestion);
   ASSERT_NE(older, nullptr);
@@ -70,17 +47,17 @@ TEST_F(ShutdownTest, TwoExitRequestsWhileConnectedGiveOneQuestionAndOneTeardown)
   const std::string calls = CallLog();
   const size_t clear = calls.find("Zephal_Clear");
   ASSERT_NE(clear, std::string::npos) << calls;
-  EXPECT_EQ(Count(calls, "Zephal_Stop"), 1u) << calls;
+  EXPECT_EQ(CountOf(calls, "Zephal_Stop"), 1u) << calls;
   EXPECT_EQ(calls.find("Zephal_Stop", clear), std::string::npos) << "stop after clear:\n" << calls;
-  EXPECT_EQ(Count(calls, "Zephal_Clear"), 1u) << calls;
-  EXPECT_EQ(Count(Log(), "Zephal Acc Closed Success."), 1u);
+  EXPECT_EQ(CountOf(calls, "Zephal_Clear"), 1u) << calls;
+  EXPECT_EQ(CountOf(Log(), "Zephal Acc Closed Success."), 1u);
 }
 
 // A core that keeps its lock while a callback waits in a report box and joins
 // that callback's thread in Zephal_Clear: the stop, the main window thread
 // (its status paint asks the core) and the release all wait on the box.
 TEST_F(ShutdownTest, ALockingCoreWithAReportBoxOpenStillLetsTheClientEnd) {
-  StartConnected("callback-lock on\nclear-wait forever\nmessage start+2500 0x50130208 wrong\n");
+  ASSERT_NE(StartConnected("callback-lock on\nclear-wait forever\nmessage start+2500 0x50130208 wrong\n"), nullptr);
   ASSERT_NE(WaitBoxWithText("用户名密码错误"), nullptr);
   ASSERT_TRUE(WaitCallLog("Zephal_Get_QueryData waits for the callback"));
   PostMessageA(control_, WM_CLOSE, 0, 0);
@@ -115,7 +92,7 @@ TEST_F(ShutdownTest, AStopThatNeverReturnsEndsTheClientWithoutTheRelease) {
 // ends at once, as for a main window thread that does not end.
 TEST_F(ShutdownTest, AJobStillRunningAtTheExitEndsWithTheProcess) {
   SetEnvironmentVariableA("ZEPHAL_TEST_TASK_DELAY_MS", "8000");
-  control_ = StartClientAndWait("-debuglog");
+  StartClientAndWait("-debuglog");
   SetEnvironmentVariableA("ZEPHAL_TEST_TASK_DELAY_MS", nullptr);
   ASSERT_NE(control_, nullptr);
   HWND main = MainWindow();
@@ -137,7 +114,7 @@ TEST_F(ShutdownTest, AJobStillRunningAtTheExitEndsWithTheProcess) {
 // The main window thread hangs in a core call (as in a hand-over that does not
 // return): the exit waits for it a bounded time and leaves it what it uses.
 TEST_F(ShutdownTest, AMainThreadBlockedWhenTheExitComesDoesNotHoldItUp) {
-  StartConnected("query-hang start+2500\n");
+  ASSERT_NE(StartConnected("query-hang start+2500\n"), nullptr);
   ASSERT_TRUE(WaitCallLog("Zephal_Get_QueryData hangs until Zephal_Clear"));
   PostMessageA(control_, WM_COMMAND, kTrayExit, 0);
   EXPECT_LT(ExitTook(10000), 10000u);

@@ -1,6 +1,7 @@
 // The picture store, its painting and the image controls, against the
 // program's own "BINARY" resources (the test program embeds the client's
 // resource script).
+#include "ui/image_controls_win.h"
 #include "ui/skin_win.h"
 
 #include <gtest/gtest.h>

@@ -16,7 +16,7 @@
 #include "screen_win.h"
 #include "ui/control_ids.h"
 #include "ui/layout.h"
-#include "ui/skin_win.h"
+#include "ui/image_controls_win.h"
 #include "ui/status_panel_win.h"
 #include "value_areas.h"
 

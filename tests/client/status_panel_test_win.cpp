@@ -48,17 +48,11 @@ bool XClick(HWND window, int x, int y) {
 }
 
 bool WaitControlShown(HWND dialog, int id, DWORD timeoutMs = 5000) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 50, Sleep(50)) {
+  return WaitFor([&] {
     for (const auto& c : probe::ListControls(dialog))
       if (c.id == id && c.visible) return true;
-  }
-  return false;
-}
-
-size_t CountOf(const std::string& text, const std::string& needle, size_t from = 0) {
-  size_t n = 0;
-  for (size_t at = text.find(needle, from); at != std::string::npos; at = text.find(needle, at + 1)) ++n;
-  return n;
+    return false;
+  }, timeoutMs);
 }
 
 class StatusPanelTest : public ClientTest {
@@ -67,24 +61,16 @@ class StatusPanelTest : public ClientTest {
     ClientTest::SetUp();
     Install(install::AccountCert());
   }
-  // The client shown and connected to the stand-in core; null on failure.
-  HWND StartConnected(const std::string& scenario = "") {
-    if (!scenario.empty() && !WriteScenario(scenario)) return nullptr;
-    if (!StartClientAndWait("-debuglog")) return nullptr;
-    HWND main = MainWindow();
-    if (!main) return nullptr;
-    PostMessageA(main, WM_COMMAND, IDC_CONNECT, 0);
-    return WaitLog("CORE: status 3") ? main : nullptr;
-  }
   // Clicks the about icon of the toolbar and waits for the about panel.
   bool ShowAbout(HWND main) {
     const LayoutRect& tab = layout_.tabAbout;
     return XClick(main, tab.x + tab.width / 2, tab.y + tab.height / 2) && WaitControlShown(main, IDC_ABOUT_PANEL);
   }
-  // Version and link in their colours at their places on the about panel.
+  // Version and link in their colours at their places on the about panel,
+  // once the panel has painted them.
   void ExpectAboutText(HWND main, const char* when) {
-    Sleep(300);  // let the panel paint
-    const Pixels shot = WindowShot(main);
+    Pixels shot;
+    const auto count = [&](const RECT& r, COLORREF colour) { return shot.Count(r, FromColorref(colour)); };
     RECT panel{};
     GetWindowRect(GetDlgItem(main, IDC_ABOUT_PANEL), &panel);
     RECT window{};
@@ -95,8 +81,12 @@ class StatusPanelTest : public ClientTest {
     const LayoutRect& l = layout_.aboutLink;
     const RECT version = {px + v.x, py + v.y, px + v.x + 120, py + v.y + 20};
     const RECT link = {px + l.x, py + l.y, std::min(px + l.x + 300, kMainWindowWidth), py + l.y + 20};
-    EXPECT_GT(shot.Count(version, FromColorref(layout_.aboutTextColor)), 10) << when << ": version text";
-    EXPECT_GT(shot.Count(link, FromColorref(layout_.linkColor)), 50) << when << ": underlined link";
+    WaitFor([&] {
+      shot = WindowShot(main);
+      return count(version, layout_.aboutTextColor) > 10 && count(link, layout_.linkColor) > 50;
+    }, 3000);
+    EXPECT_GT(count(version, layout_.aboutTextColor), 10) << when << ": version text";
+    EXPECT_GT(count(link, layout_.linkColor), 50) << when << ": underlined link";
   }
   const LayoutRecord layout_ = BuiltInLayout();
 };
@@ -106,14 +96,22 @@ TEST_F(StatusPanelTest, ConnectedFiguresArePaintedAndDisconnectingLeavesThemBare
   ASSERT_FALSE(background.empty());
   HWND main = StartConnected("stop 4000\n");
   ASSERT_NE(main, nullptr) << Log();
-  Sleep(1500);  // a refresh or two; the window hides itself 5 s after connecting
-  const Pixels connected = WindowShot(main);
+  // A refresh paints the backgrounds and then the figures: wait for every
+  // figure on the screen, within the 5 s after which the window hides itself.
+  Pixels connected;
+  const auto allDrawn = [&] {
+    connected = WindowShot(main);
+    for (const ValueArea& v : kValueAreas)
+      if (connected.Differing(background, AreaInWindow(layout_.*v.rect), 40) <= 20) return false;
+    return true;
+  };
+  WaitFor(allDrawn, 4000);
   for (const ValueArea& v : kValueAreas)
     EXPECT_GT(connected.Differing(background, AreaInWindow(layout_.*v.rect), 40), 20) << "connected, control " << v.id;
 
   PostMessageA(main, WM_COMMAND, IDC_DISCONNECT, 0);
   ASSERT_TRUE(WaitLog("CORE: status 4"));
-  Sleep(1500);  // the refresh would have come by now
+  Sleep(1500);  // proves no refresh paints while disconnecting: one would have come by now
   ASSERT_TRUE(IsWindowVisible(main));
   const Pixels disconnecting = WindowShot(main);
   for (const ValueArea& v : kValueAreas)
@@ -124,7 +122,7 @@ TEST_F(StatusPanelTest, DebugLogCarriesTheCoreFiguresOncePerRefresh) {
   HWND main = StartConnected();
   ASSERT_NE(main, nullptr) << Log();
   const DWORD start = GetTickCount();
-  Sleep(4000);
+  Sleep(4000);  // a window of time in which the refreshes are counted
   const DWORD elapsed = GetTickCount() - start;
   const std::string log = Log();
   const std::string calls = CallLog();
@@ -172,7 +170,7 @@ TEST_F(StatusPanelTest, AboutViewShowsVersionAndLinkWithoutAskingTheCore) {
   ASSERT_TRUE(ShowAbout(main));
   const size_t shownAt = Log().size();
   ExpectAboutText(main, "connected");
-  Sleep(2500);
+  Sleep(2500);  // proves the about view asks the core nothing
   EXPECT_EQ(CountOf(Log(), "INFO:", shownAt), 0u) << Log().substr(shownAt);
 }
 

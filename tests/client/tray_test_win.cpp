@@ -8,27 +8,18 @@
 #include "desktop_win.h"
 #include "harness_win.h"
 #include "probe_win.h"
-#include "settings/client_config.h"
 
 namespace {
 
-namespace cc = client_config;
-
 bool WaitTrayIcons(int expected, DWORD timeoutMs = 5000) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 50, Sleep(50))
-    if (desktop::WineTrayIcons() == expected) return true;
-  return desktop::WineTrayIcons() == expected;
+  return WaitFor([&] { return desktop::WineTrayIcons() == expected; }, timeoutMs);
 }
 
 class TrayTest : public ClientTest {
  protected:
   void SetUp() override {
     ClientTest::SetUp();
-    auto cert = install::DefaultCert();
-    cert[44] = 0xC4;
-    install::PutText(&cert, cc::kUserNameOffset, "alice");
-    install::PutText(&cert, cc::kPasswordOffset, "secret");
-    Install(cert);
+    Install(install::AccountCert());
   }
   void Connect() {
     HWND main = MainWindow();
@@ -37,13 +28,10 @@ class TrayTest : public ClientTest {
   }
   void HideMain(HWND main) {
     PostMessageA(main, WM_CLOSE, 0, 0);  // closing hides
-    for (int i = 0; i < 100 && IsWindowVisible(main); ++i) Sleep(20);
-    ASSERT_FALSE(IsWindowVisible(main));
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(main); }, 2000));
   }
   bool WaitVisible(HWND hwnd) {
-    for (int i = 0; i < 150; ++i, Sleep(20))
-      if (IsWindowVisible(hwnd)) return true;
-    return false;
+    return WaitFor([&] { return IsWindowVisible(hwnd) != FALSE; }, 3000);
   }
 };
 
@@ -84,7 +72,7 @@ TEST_F(TrayTest, ShellRestartAddsTheConnectedIconBack) {
   const size_t before = Log().size();
   // A rebuilt taskbar announces itself to every top-level window.
   PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
-  for (int i = 0; i < 100 && Log().find("TRAY: icon 1001", before) == std::string::npos; ++i) Sleep(50);
+  WaitFor([&] { return Log().find("TRAY: icon 1001", before) != std::string::npos; }, 5000);
   const std::string after = Log().substr(before);
   EXPECT_TRUE(std::regex_search(after, std::regex(std::string(kConnectedTip) + R"(\\n分配地址: 10\.77\.0\.23\r\n)")))
       << after;
@@ -123,9 +111,8 @@ class TrayMenuTest : public TrayTest {
     SetCursorPos(400, 300);
     PostMessageA(control, WM_USER + 110, 0, WM_RBUTTONDOWN);
     HWND menu = nullptr;
-    for (int i = 0; i < 100; ++i, Sleep(20))
-      if ((menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu)) return menu;
-    return nullptr;
+    const bool shown = WaitFor([&] { return (menu = FindWindowA("#32768", nullptr)) && IsWindowVisible(menu); }, 2000);
+    return shown ? menu : nullptr;
   }
   void Choose(HWND menu, WPARAM key) {
     PostMessageA(menu, WM_KEYDOWN, key, 0);
@@ -163,7 +150,7 @@ TEST_F(TrayTest, MenuExitWhileConnectedAsksAndNoChangesNothing) {
   const size_t before = Log().size();
   PostMessageA(control, WM_COMMAND, 220, 0);
   EXPECT_EQ(AnswerBox(IDNO), "Lumora Zephal 软件正在连接状态中，您是否确认要退出本软件?");
-  Sleep(300);
+  Sleep(300);  // proves No changes nothing
   EXPECT_EQ(WaitExit(client_, 0), STILL_ACTIVE);
   EXPECT_EQ(CallLog().find("Zephal_Stop"), std::string::npos);
   EXPECT_EQ(Log().find("TRAY:", before), std::string::npos) << "the tray changed";

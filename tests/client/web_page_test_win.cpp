@@ -13,6 +13,7 @@
 #include "base/report.h"
 #include "desktop_win.h"
 #include "install_win.h"
+#include "kit_win.h"
 #include "probe_win.h"
 
 namespace {
@@ -71,15 +72,14 @@ TEST_P(WebPageTest, NeverElevatedAndTheAddressShownWhenNoRouteOpensIt) {
   ASSERT_TRUE(desktop::CaptureBrowser());
   std::atomic<bool> returned{false};
   std::thread opener([&] {
-    OpenWebPageWith(c.routes, kPage);
+    OpenForDesktopUserWith(c.routes, kPage);
     returned = true;
   });
   HWND box = probe::WaitForWindowOfProcess(GetCurrentProcessId(), "#32770", kBoxCaption, c.box ? 15000 : 7000);
   probe::MessageBoxInfo shown;
-  for (int i = 0; box && i < 50 && shown.text.empty(); ++i, Sleep(20)) probe::ReadMessageBox(box, &shown);
+  if (box) WaitFor([&] { return probe::ReadMessageBox(box, &shown) && !shown.text.empty(); }, 1000);
   if (box) probe::PressButton(box, IDOK);
-  for (int i = 0; i < 150 && !returned; ++i) Sleep(100);
-  EXPECT_TRUE(returned);
+  EXPECT_TRUE(WaitFor([&] { return returned.load(); }, 15000));
   opener.join();
 
   EXPECT_EQ(box != nullptr, c.box);
@@ -87,8 +87,7 @@ TEST_P(WebPageTest, NeverElevatedAndTheAddressShownWhenNoRouteOpensIt) {
     EXPECT_NE(shown.text.find(kPage), std::string::npos) << shown.text;
   }
   // A shell that answers late must not make the job try the next route then.
-  if (c.routes.desktopShell == ShellHangs)
-    for (int i = 0; i < 40 && !shellReturned; ++i) Sleep(100);
+  if (c.routes.desktopShell == ShellHangs) WaitFor([] { return shellReturned.load(); }, 4000);
   EXPECT_EQ(userRouteCalls > 0, c.userTried);
   // Whatever a fallback through this process's ShellExecute would open reaches the capture.
   EXPECT_EQ(desktop::WaitUrls(1, c.opened ? 15000 : 3000), c.opened);

@@ -1,6 +1,6 @@
 // Catalogue lookups. This file is compiled with -fexec-charset=GBK like the
 // program, so the Chinese literals below are compared as code page 936 bytes.
-#include "app/catalogue.h"
+#include "base/catalogue.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,10 @@
 #include <ostream>
 #include <string>
 #include <thread>
+#include <iterator>
+#include <utility>
+
+#include "base/codes.h"
 
 namespace {
 
@@ -316,4 +320,56 @@ TEST(ExecCharset, TextsAreGbkBytes) {
   // The fallback format string goes through snprintf and stays GBK too.
   EXPECT_EQ(Hex(ReportText(1)), Hex("\xCE\xB4\xD6\xAA\xB4\xED\xCE\xF3"
                                     " (#1)"));
+}
+
+// What the table of core codes must hold whatever its rows are: one row per
+// code, a text for every box the core asks for and for every failed start,
+// and each upgrade demand and conflict list led to its handler.
+TEST(CoreCodeTable, EveryCodeHasOneRowAndEveryBoxItsText) {
+  const CoreCodeTable table = CoreCodes();
+  ASSERT_GT(table.count, 0u);
+  for (size_t i = 0; i < table.count; ++i) {
+    const CoreCodeRow& row = table.rows[i];
+    SCOPED_TRACE(testing::Message() << std::hex << "row 0x" << row.first);
+    ASSERT_LE(row.first, row.last);
+    ASSERT_LT(row.last - row.first, 64u) << "a range spans neighbours, not a pattern of bits";
+    if (i > 0) {
+      EXPECT_LT(table.rows[i - 1].last, row.first) << "out of order or overlapping";
+    }
+    EXPECT_TRUE(row.text || row.initText || row.then != CoreFollowUp::kNothing || row.page)
+        << "a row that does nothing";
+    if (row.initText) {
+      EXPECT_NE(row.initText[0], '\0');
+      EXPECT_STREQ(InitFailureText(row.first), row.initText);
+    }
+    for (uint32_t code = row.first;; ++code) {
+      EXPECT_EQ(FindCoreCode(code), &row);
+      if (code & kCoreShowBox) {
+        EXPECT_TRUE(row.text && row.text[0]) << std::hex << "0x" << code << " boxes the fallback";
+      }
+      if (code == row.last) break;
+    }
+  }
+}
+
+TEST(CoreCodeTable, UpgradeDemandsAndConflictListsReachTheirHandlers) {
+  const std::pair<uint32_t, CoreFollowUp> kActed[] = {
+      {kCoreUpgradeRequired, CoreFollowUp::kUpgrade},
+      {kCoreUpgradeDemanded, CoreFollowUp::kUpgrade},
+      {kCoreImportantUpdate, CoreFollowUp::kUpgrade},
+      {kCoreClosableConflicts, CoreFollowUp::kClosableConflicts},
+      {kCoreUnclosableConflicts, CoreFollowUp::kUnclosableConflicts},
+  };
+  for (const auto& [code, then] : kActed) {
+    const CoreCodeRow* row = FindCoreCode(code);
+    ASSERT_NE(row, nullptr) << std::hex << code;
+    EXPECT_EQ(row->then, then) << std::hex << code;
+  }
+  // Nothing else is followed by a handler: a range grown over its neighbour would be.
+  size_t followed = 0;
+  const CoreCodeTable table = CoreCodes();
+  for (size_t i = 0; i < table.count; ++i)
+    if (table.rows[i].then != CoreFollowUp::kNothing) followed += table.rows[i].last - table.rows[i].first + 1;
+  EXPECT_EQ(followed, std::size(kActed));
+  EXPECT_STREQ(InitFailureText(7), "Zephal 初始化失败");
 }

@@ -8,6 +8,8 @@
 #include <sstream>
 #include <thread>
 
+#include "base/codes.h"
+
 namespace core_stand_in {
 
 using core_scenario::Anchor;
@@ -17,8 +19,6 @@ using core_scenario::Scenario;
 
 namespace {
 
-constexpr uint32_t kClosableConflicts = 0x30170004;
-constexpr uint32_t kUnclosableConflicts = 0x50170005;
 constexpr uint32_t kAccountId = 770023;
 constexpr int kDefaultDateDaysAhead = 180;
 // Traffic ramps up over the first seconds of a connection to these rates.
@@ -103,11 +103,11 @@ void FillEntries(Session& s) {
 }
 
 void ApplyState(Session& s, int32_t state) {
-  if (state == 3 && !s.connected) {
+  if (state == RUN_CONNECTED && !s.connected) {
     s.connected = true;
     s.connectedAt = Clock::now();
     s.startTime = static_cast<uint32_t>(std::time(nullptr));
-  } else if (state == 1) {
+  } else if (state == RUN_IDLE) {
     s.connected = false;
   }
 }
@@ -115,8 +115,8 @@ void ApplyState(Session& s, int32_t state) {
 // A conflict message tells the client to look at the list: it then holds the
 // entries of the kind that message is about.
 void ApplyMessage(Session& s, uint32_t code) {
-  if (code != kClosableConflicts && code != kUnclosableConflicts) return;
-  s.served = code == kClosableConflicts ? Served::Closable : Served::Unclosable;
+  if (code != kCoreClosableConflicts && code != kCoreUnclosableConflicts) return;
+  s.served = code == kCoreClosableConflicts ? Served::Closable : Served::Unclosable;
   FillEntries(s);
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "base/codes.h"
 #include "call_log_win.h"
 #include "coreapi/core_api.h"
 #include "coreapi/core_records.h"
@@ -53,7 +54,6 @@ namespace {
 
 constexpr uint32_t kDllVersion = 0x10100007;    // 1.1.0.0007
 constexpr uint32_t kCoreVersion = 0x10200011;   // 1.2.0.0017
-constexpr uint32_t kNotRunning = 0x501A0A01;    // the service is not started
 constexpr uint32_t kWindowsError = 0x50000207;  // no threads
 
 const char kScenarioName[] = "core-scenario.txt";
@@ -129,8 +129,8 @@ uint32_t ZEPHAL_CDECL Zephal_Start(CoreStartRecord* record, uint32_t reserved) {
   const std::shared_ptr<Session> session = CurrentSession();
   if (!session) {
     callLog.Write("Zephal_Start %s reserved=%u -> 0x%08X (not initialised)", args.c_str(),
-                  static_cast<unsigned>(reserved), static_cast<unsigned>(kNotRunning));
-    return kNotRunning;
+                  static_cast<unsigned>(reserved), static_cast<unsigned>(kCoreServiceStopped));
+    return kCoreServiceStopped;
   }
   {
     const CallbackGate gate(session.get(), "Zephal_Start");
@@ -162,8 +162,8 @@ uint32_t ZEPHAL_CDECL Zephal_Stop(void* context, uint32_t reason) {
   const std::shared_ptr<Session> session = CurrentSession();
   if (!session) {
     callLog.Write("Zephal_Stop context=%p reason=%u -> 0x%08X (not initialised)", context,
-                  static_cast<unsigned>(reason), static_cast<unsigned>(kNotRunning));
-    return kNotRunning;
+                  static_cast<unsigned>(reason), static_cast<unsigned>(kCoreServiceStopped));
+    return kCoreServiceStopped;
   }
   {
     const CallbackGate gate(session.get(), "Zephal_Stop");
