@@ -26,6 +26,14 @@ session_running() {
 mkdir -p "$(dirname "$WINEPREFIX")"
 exec 9>"$WINEPREFIX.lock"
 flock 9
+# A prefix made before wine32 was installed has an empty syswow64 and cannot
+# start programs once it is (c0000135), 64-bit ones too: make it anew.
+if [ -e /usr/lib/wine/wine ] && [ -f "$WINEPREFIX/system.reg" ] &&
+  [ ! -e "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+  echo "wine-run: $WINEPREFIX was made before wine32 was installed; making it anew" >&2
+  wineserver -k </dev/null >/dev/null 2>&1 9>&-
+  rm -rf "$WINEPREFIX"
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   # A new prefix goes on setting itself up after wineboot returns; programs
   # started meanwhile fail now and then (CreateProcess error 1359, or exit at
