@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs every test: the portable tests natively (also under ASan+UBSan), the
-# fuzz targets briefly, then the Windows builds' tests (portable, Win32 layer,
+# Runs every test: the portable tests natively under ASan+UBSan, the fuzz
+# targets briefly, then the Windows builds' tests (portable, Win32 layer,
 # the real program and the setup program) under Wine on one Xvfb display.
 # The i686 release build is what ships: where the machine executes 32-bit
 # programs (wine32 installed by setup-debian.sh) the whole Windows-side suite
@@ -17,16 +17,18 @@ bash scripts/setup-debian.sh
 i686=0
 i686_runs && i686=1
 
-echo "== native build and tests"
-scripts/build.sh native -DZEPHAL_WERROR=ON
-(cd build/native && ctest --output-on-failure -j2)
+# Each stage says when it starts, so a slow one shows in CI's log.
+stage() { echo "== $* (at ${SECONDS} s)"; }
 
-echo "== native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+# One native run, under the sanitizers: a plain build would run the same tests
+# again, and the Windows builds compile the same code with optimisation and
+# warnings as errors.
+stage "native tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 scripts/build.sh native-asan -DZEPHAL_WERROR=ON
 (cd build/native-asan && ctest --output-on-failure -j2)
 
-echo "== fuzz targets, 20 s each"
-bash scripts/fuzz.sh 20
+stage "fuzz targets, 10 s each"
+bash scripts/fuzz.sh 10
 
 # A throw-away certificate: the setups the tests install are signed with it,
 # so the installer test can check the signatures.
@@ -36,19 +38,19 @@ signing=(-DZEPHAL_SIGN_PFX="$root/build/test-cert/zephal-test.pfx"
   -DZEPHAL_SIGN_CAFILE="$root/build/test-cert/zephal-test-cert.pem")
 
 if [ "$i686" = 1 ]; then
-  echo "== 32-bit Windows release build, its tests and setup program (signed with the test certificate)"
+  stage "32-bit Windows release build, its tests and setup program (signed with the test certificate)"
   scripts/build.sh win32 -DZEPHAL_WERROR=ON "${signing[@]}"
 else
-  echo "== 32-bit Windows release build and setup program (compile and link only: no 32-bit execution here)"
+  stage "32-bit Windows release build and setup program (compile and link only: no 32-bit execution here)"
   scripts/build.sh win32 -DZEPHAL_WERROR=ON -DZEPHAL_TESTS=OFF
 fi
 cmake --build build/win32 --target installer
 ls -l build/win32/bin/lumora_zephal.exe build/win32/LumoraZephal-*-x86-demo-setup.exe
 
-echo "== 32-bit release build reproducible from clean trees"
+stage "32-bit release build reproducible from clean trees"
 bash scripts/check-reproducible.sh
 
-echo "== 64-bit Windows build and setup program (signed with the test certificate)"
+stage "64-bit Windows build and setup program (signed with the test certificate)"
 scripts/build.sh win64 -DZEPHAL_WERROR=ON "${signing[@]}"
 cmake --build build/win64 --target installer
 
@@ -72,14 +74,14 @@ tests/wine/wine-run.sh build/win64/bin/zephal_probe.exe hold --timeout 7200000 <
 # Both runs go on when one fails, so one result does not hide the other.
 status=0
 if [ "$i686" = 1 ]; then
-  echo "== Windows tests under Wine: i686, the shipped build, every test"
+  stage "Windows tests under Wine: i686, the shipped build, every test"
   (cd build/win32 && ctest --output-on-failure -j2) || status=1
   # Two full runs would not fit CI's time: x86_64 keeps the portable, Win32-layer,
   # picture and setup tests, where pointer width and the 64-bit view differ.
-  echo "== Windows tests under Wine: x86_64, all but the real-program tests"
+  stage "Windows tests under Wine: x86_64, all but the real-program tests"
   (cd build/win64 && ctest --output-on-failure -j2 -LE real_program) || status=1
 else
-  echo "== Windows tests under Wine: x86_64, every test"
+  stage "Windows tests under Wine: x86_64, every test"
   if runs_32bit; then
     echo "   (the i686 suite is skipped: wine32 is not installed; scripts/setup-debian.sh said why)"
   else

@@ -97,6 +97,7 @@ TEST_F(ConflictsTest, YesClosesTheListTheBoxShowedBeforeTheCoreAnnouncesAnother)
   Sleep(1000);  // the second announcement falls due meanwhile, unseen: proves it waits for this box
   EXPECT_EQ(OpenBoxes().size(), 1u) << "one box at a time";
   probe::PressButton(first, IDYES);
+  ASSERT_TRUE(probe::WaitForWindowGone(first, 5000));  // else the next search finds the closing box
   EXPECT_EQ(AnswerBox(IDOK), kUnclosableHeading + "Net Guard: C:\\Tools\\guard.exe\n");
 
   const std::string calls = CallLog();

@@ -48,4 +48,26 @@ if ! session_running; then
 fi
 flock -u 9
 exec 9>&-
-exec wine "$@"
+
+# Now and then (once in some thousand starts, seen in CI) Wine cannot load the
+# program and runs start.exe in its place, which prints two lines ending in
+# "ShellExecuteEx failed: ..." and exits with 1: the program never ran. Then
+# it is started once more.
+out=$(mktemp)
+trap 'rm -f "$out"' EXIT
+for attempt in 1 2; do
+  wine "$@" > >(tee -- "$out") &
+  pid=$!
+  trap 'kill -TERM "$pid" 2>/dev/null' TERM INT
+  while :; do
+    wait "$pid"
+    rc=$?
+    kill -0 "$pid" 2>/dev/null || break  # a trapped signal ended the wait, not the program
+  done
+  [ "$rc" = 1 ] && [ "$attempt" = 1 ] || exit "$rc"
+  did_not_load() { grep -q '^ShellExecuteEx' "$out" && [ "$(wc -l <"$out")" -le 3 ]; }
+  for _ in $(seq 10); do did_not_load && break; sleep 0.1; done
+  did_not_load || exit "$rc"
+  echo "wine-run: Wine did not load $1 (start.exe answered in its place); starting it once more" >&2
+  : >"$out"
+done
