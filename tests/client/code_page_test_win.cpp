@@ -87,7 +87,7 @@ TEST_F(CodePageTest, AnInstallationDirectoryGbkCannotHoldIsLoggedOnceAndTheClien
   RegSetValueExW(key, L"", 0, REG_SZ, reinterpret_cast<const BYTE*>(dir.c_str()),
                  static_cast<DWORD>((dir.size() + 1) * sizeof(char16_t)));
   RegCloseKey(key);
-  install::DeleteValue("ZephalAcc");
+  RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, install::kRunKey, "ZephalAcc");  // an earlier test's autorun
 
   std::u16string commandLine = u"\"" + dir + u"lumora_zephal.exe\" -debuglog";
   STARTUPINFOW si{};

@@ -49,14 +49,25 @@ fi
 flock -u 9
 exec 9>&-
 
-# Now and then (once in some thousand starts, seen in CI) Wine cannot load the
-# program and runs start.exe in its place, which prints two lines ending in
-# "ShellExecuteEx failed: ..." and exits with 1: the program never ran. Then
-# it is started once more.
-out=$(mktemp)
-trap 'rm -f "$out"' EXIT
-for attempt in 1 2; do
-  wine "$@" > >(tee -- "$out") &
+# The program's output reaches the caller through two FIFOs and a reader for
+# each, ended a moment after the program: a Wine process it started (explorer
+# coming back after a session end, say) inherits them and would otherwise keep
+# CTest, or a caller's $(...), waiting for the end of the output for good.
+#
+# Now and then (seen once in CI) Wine cannot load the program and runs
+# start.exe in its place, which prints two lines ending in "ShellExecuteEx
+# failed: ..." and exits with 1: the program never ran. Then it is started
+# once more.
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkfifo "$work/out" "$work/err"
+run_once() {
+  : >"$work/out.txt"
+  tee -- "$work/out.txt" <"$work/out" &
+  local out_reader=$!
+  cat <"$work/err" >&2 &
+  local err_reader=$!
+  wine "$@" <&0 >"$work/out" 2>"$work/err" &  # <&0: a job in the background would read /dev/null
   pid=$!
   trap 'kill -TERM "$pid" 2>/dev/null' TERM INT
   while :; do
@@ -64,10 +75,21 @@ for attempt in 1 2; do
     rc=$?
     kill -0 "$pid" 2>/dev/null || break  # a trapped signal ended the wait, not the program
   done
-  [ "$rc" = 1 ] && [ "$attempt" = 1 ] || exit "$rc"
-  did_not_load() { grep -q '^ShellExecuteEx' "$out" && [ "$(wc -l <"$out")" -le 3 ]; }
-  for _ in $(seq 10); do did_not_load && break; sleep 0.1; done
-  did_not_load || exit "$rc"
+  for _ in $(seq 10); do
+    kill -0 "$out_reader" 2>/dev/null || kill -0 "$err_reader" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill "$out_reader" "$err_reader" 2>/dev/null
+  wait "$out_reader" "$err_reader" 2>/dev/null
+  return "$rc"
+}
+did_not_load() { grep -q '^ShellExecuteEx' "$work/out.txt" && [ "$(wc -l <"$work/out.txt")" -le 3 ]; }
+
+run_once "$@"
+rc=$?
+if [ "$rc" = 1 ] && did_not_load; then
   echo "wine-run: Wine did not load $1 (start.exe answered in its place); starting it once more" >&2
-  : >"$out"
-done
+  run_once "$@"
+  rc=$?
+fi
+exit "$rc"
