@@ -221,7 +221,9 @@ TEST_F(MainWindowTest, PagesOpenFromTheirAreas) {
   EXPECT_EQ(urls[4], "https://www.lumora-zephal.example/");
   // Wine's explorer serves the desktop's shell dispatch too: each page went
   // through the desktop's shell, as on Windows, not through this process.
-  EXPECT_EQ(CountOf(Log(), "WINDOW: page opened through the desktop shell"), 5u) << Log();
+  // The shell's call returns, and the line is logged, after the page arrived.
+  EXPECT_TRUE(WaitFor([&] { return CountOf(Log(), "WINDOW: page opened through the desktop shell") == 5u; }, 5000))
+      << Log();
 }
 
 // Typed as UTF-16, whatever the system's code page: the fields hold 20 bytes
