@@ -8,7 +8,9 @@ start_xvfb() {
     XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
-      xdpyinfo >/dev/null 2>&1 && return 0
+      # The display answers, and it is this server's: one started at the same
+      # moment by another script may have taken the number.
+      xdpyinfo >/dev/null 2>&1 && [ "$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)" = "$XVFB_PID" ] && return 0
       kill -0 "$XVFB_PID" 2>/dev/null || break
       sleep 0.1
     done

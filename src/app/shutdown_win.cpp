@@ -36,8 +36,13 @@ bool ConfirmExit() {
   char text[256];
   std::snprintf(text, sizeof text, format.c_str(), kProductName);
   // A question, not a report: it does not count as an open report box.
-  return MessageBoxW(nullptr, GbkToWide(text).c_str(), GbkToWide(kBoxCaption).c_str(),
-                     MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2 | MB_SETFOREGROUND) == IDYES;
+  const int answer = MessageBoxW(nullptr, GbkToWide(text).c_str(), GbkToWide(kBoxCaption).c_str(),
+                                 MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
+  // A question that could not be asked ends nothing, but says so.
+  if (answer == 0)
+    MsgBox(kReportFailure, "EXIT: the exit question could not be shown (code=%lu); the client goes on",
+           GetLastError());
+  return answer == IDYES;
 }
 
 BOOL CALLBACK FindQuestion(HWND window, LPARAM found) {

@@ -20,6 +20,10 @@ if ! locale -a 2>/dev/null | grep -qix "${locale/UTF-8/utf8}"; then
 fi
 export ZEPHAL_WINEPREFIX="$prefix" WINEPREFIX="$prefix" ZEPHAL_WINE_LANG="$locale" ZEPHAL_TEST_CODE_PAGE="$codepage"
 run="$here/../wine/wine-run.sh"
+# A display of its own too, so these runs go on beside the other tests.
+. "$here/../../scripts/xvfb.sh"
+start_xvfb 1280x1024x24 || exit 1
+trap 'kill "$XVFB_PID" 2>/dev/null' EXIT
 
 end_session() {
   wineserver -k >/dev/null 2>&1
