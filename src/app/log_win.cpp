@@ -13,6 +13,7 @@
 #include "base/catalogue.h"
 #include "app/report_format.h"
 #include "base/app_state.h"
+#include "base/box_win.h"
 #include "base/gbk_text_win.h"
 #include "base/report.h"
 
@@ -173,7 +174,7 @@ void LogLine(const char* text) {
 
 int ShowReportBox(HWND owner, const char* text, UINT style) {
   ++boxOpen;
-  const int answer = MessageBoxW(owner, GbkToWide(text).c_str(), GbkToWide(kBoxCaption).c_str(), style);
+  const int answer = ShowBox(owner, text, kBoxCaption, style);
   --boxOpen;
   return answer;
 }

@@ -5,6 +5,7 @@
 #include "app/shutdown_plan.h"
 #include "base/app_state.h"
 #include "base/bounded_wait_win.h"
+#include "base/box_win.h"
 #include "base/gbk_text_win.h"
 #include "base/report.h"
 #include "core/core_connection_win.h"
@@ -36,8 +37,7 @@ bool ConfirmExit() {
   char text[256];
   std::snprintf(text, sizeof text, format.c_str(), kProductName);
   // A question, not a report: it does not count as an open report box.
-  const int answer = MessageBoxW(nullptr, GbkToWide(text).c_str(), GbkToWide(kBoxCaption).c_str(),
-                                 MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
+  const int answer = ShowBox(nullptr, text, kBoxCaption, MB_YESNO | MB_ICONINFORMATION | MB_DEFBUTTON2 | MB_SETFOREGROUND);
   // A question that could not be asked ends nothing, but says so.
   if (answer == 0)
     MsgBox(kReportFailure, "EXIT: the exit question could not be shown (code=%lu); the client goes on",

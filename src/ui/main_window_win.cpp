@@ -9,6 +9,7 @@
 #include "base/app_state.h"
 #include "base/gbk_text.h"
 #include "base/bounded_wait_win.h"
+#include "base/box_win.h"
 #include "base/gbk_text_win.h"
 #include "base/gdi_win.h"
 #include "base/report.h"
@@ -493,6 +494,9 @@ void OnDpiChanged(HWND dialog, int dpi, const RECT* suggested) {
   LogScale(dialog);
 }
 
+// The main dialog once its WM_INITDIALOG has run.
+HWND initialisedDialog = nullptr;
+
 INT_PTR OnInitDialog(HWND dialog) {
   KeepDialogScalingOurs(dialog);
   dialogFont = reinterpret_cast<HFONT>(SendMessageW(dialog, WM_GETFONT, 0, 0));
@@ -508,6 +512,7 @@ INT_PTR OnInitDialog(HWND dialog) {
   SubclassOptionBoxes(dialog);
   FillServiceList(dialog);
   if (appState.autoLogin) StartNetWatch(OnNetworkChange, appState.redirectServer);
+  initialisedDialog = dialog;
   return TRUE;
 }
 
@@ -526,9 +531,13 @@ INT_PTR CALLBACK MainDialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     case WM_INITDIALOG:
       return OnInitDialog(hwnd);
     case WM_DESTROY:
+      // A dialog refused at its creation is destroyed before it was set up:
+      // the thread goes on and tries once more.
+      if (hwnd == initialisedDialog) EndThread();
+      return FALSE;
     case WMU_END_THREAD:
       EndThread();
-      return msg == WMU_END_THREAD;
+      return TRUE;
     case WM_MOVE:
       InvalidateRect(hwnd, nullptr, FALSE);
       return FALSE;
@@ -603,6 +612,11 @@ int MainWindowDpi() { return windowDpi; }
 
 DWORD WINAPI MainWindowThread(LPVOID) {
   HWND hwnd = CreateDialogParamW(appState.hInstance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
+  if (!hwnd) {
+    MsgBox(kReportFailure, "WINDOW: the main window was refused (code=%lu); trying once more", GetLastError());
+    Sleep(kRefusedWindowRetryMs);
+    hwnd = CreateDialogParamW(appState.hInstance, MAKEINTRESOURCEW(IDD_MAIN), nullptr, MainDialogProc, 0);
+  }
   if (!hwnd) {
     MsgBox(kReportModuleFailed, "WINDOW: Create the main window failed(code=%d).", static_cast<int>(GetLastError()));
     return 1;
