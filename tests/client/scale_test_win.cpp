@@ -126,7 +126,22 @@ TEST_F(DisplayScaleTest, WholeWindowAtTheSessionScale) {
   ASSERT_TRUE(ResampleArea(source.data(), picture.width(), picture.height(), expected.data(), width, height));
   Pixels shot;
   int differing = 0;
-  // The first paint at a new scale resamples every picture: give it time.
+  auto ink = [&](int x, int y) { return Luma(shot.At(x, y)) < 235000; };
+  // The inked extent of a check box in the shot, and its place in the window.
+  auto inked = [&](int id, RECT* place) {
+    const RECT c = WindowRect(GetDlgItem(main, id));
+    const RECT r{c.left - w.left, c.top - w.top, c.right - w.left, c.bottom - w.top};
+    RECT box{r.right, r.bottom, r.left - 1, r.top - 1};
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x)
+        if (ink(x, y)) box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x),
+                              std::max<LONG>(box.bottom, y)};
+    *place = r;
+    return box;
+  };
+  const int boxes[] = {IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD};
+  // The first paint at a new scale resamples every picture, and the check
+  // boxes paint after the background: give it time.
   WaitFor([&] {
     shot = Pixels::FromScreen(w.left, w.top, width, height);
     differing = 0;
@@ -136,23 +151,21 @@ TEST_F(DisplayScaleTest, WholeWindowAtTheSessionScale) {
         differing += !(shot.At(x, y) == Rgb{static_cast<int>(p >> 16), static_cast<int>(p >> 8 & 0xFF),
                                            static_cast<int>(p & 0xFF)});
       }
-    return differing == 0;
+    RECT place{};
+    return differing == 0 && std::all_of(std::begin(boxes), std::end(boxes), [&](int id) {
+             const RECT box = inked(id, &place);
+             return box.left < box.right;
+           });
   }, 5000);
   EXPECT_EQ(differing, 0) << "the title strip is not the picture of this scale";
 
   // The check boxes' glyphs grow with the scale and fit their places: the
   // frame is closed on all four sides inside the control (a clipped glyph
   // loses its right and bottom lines) and fills most of it.
-  for (int id : {IDC_SAVE_LOGIN, IDC_SAVE_PASSWORD}) {
+  for (int id : boxes) {
     SCOPED_TRACE(testing::Message() << "check box " << id);
-    const RECT c = WindowRect(GetDlgItem(main, id));
-    const RECT r{c.left - w.left, c.top - w.top, c.right - w.left, c.bottom - w.top};
-    auto ink = [&](int x, int y) { return Luma(shot.At(x, y)) < 235000; };
-    RECT box{r.right, r.bottom, r.left - 1, r.top - 1};
-    for (int y = r.top; y < r.bottom; ++y)
-      for (int x = r.left; x < r.right; ++x)
-        if (ink(x, y)) box = {std::min<LONG>(box.left, x), std::min<LONG>(box.top, y), std::max<LONG>(box.right, x),
-                              std::max<LONG>(box.bottom, y)};
+    RECT r{};
+    const RECT box = inked(id, &r);
     ASSERT_LT(box.left, box.right) << "nothing drawn";
     EXPECT_GE((box.right - box.left + 1) * 10, (r.right - r.left) * 7);
     int right = 0, bottom = 0;
