@@ -20,3 +20,11 @@ inline bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs) {
     if (GetTickCount() - start >= timeoutMs) return done();
   }
 }
+
+// The control that has the keyboard focus on the thread of `window`, or 0.
+inline int FocusedId(HWND window) {
+  GUITHREADINFO gui{};
+  gui.cbSize = sizeof gui;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &gui) || !gui.hwndFocus) return 0;
+  return GetDlgCtrlID(gui.hwndFocus);
+}

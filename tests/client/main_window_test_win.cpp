@@ -390,14 +390,6 @@ TEST_F(MainWindowTest, ASlowLogOnTaskKeepsTheWindowAnsweringAndTheLastSwitchWins
   EXPECT_EQ(CloseClient(), 0u);
 }
 
-// The control of the client's main window thread that has the keyboard focus, or 0.
-int FocusedId(HWND main) {
-  GUITHREADINFO gui{};
-  gui.cbSize = sizeof gui;
-  if (!GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &gui) || !gui.hwndFocus) return 0;
-  return GetDlgCtrlID(gui.hwndFocus);
-}
-
 // A user who logs in with the keyboard alone: the name, Tab, the password,
 // Enter. Escape and Alt+F4 only hide the window; Enter while connected starts
 // nothing. xdotool runs on its own, so each step waits for its effect.

@@ -184,8 +184,13 @@ TEST_F(DisplayScaleTest, WholeWindowAtTheSessionScale) {
   const int ringWidth = ring.right - ring.left, ringHeight = ring.bottom - ring.top;
   const Pixels unfocused = Pixels::FromScreen(ring.left, ring.top, ringWidth, ringHeight);
   const RECT edit = WindowRect(GetDlgItem(main, IDC_USER));
+  // xdotool runs on its own: each step waits for its effect.
   ASSERT_TRUE(desktop::ClickAt((edit.left + edit.right) / 2, (edit.top + edit.bottom) / 2));
-  ASSERT_TRUE(desktop::XDoTool("key Tab Tab"));  // the password, then the box
+  ASSERT_TRUE(WaitFor([&] { return FocusedId(main) == IDC_USER; }, 3000));
+  for (int next : {IDC_PASSWORD, IDC_SAVE_LOGIN}) {
+    ASSERT_TRUE(desktop::XDoTool("key Tab"));
+    ASSERT_TRUE(WaitFor([&] { return FocusedId(main) == next; }, 3000)) << FocusedId(main);
+  }
   const RECT inside{margin, margin, ringWidth - margin, ringHeight - margin};
   int around = 0, over = 0;
   WaitFor([&] {
