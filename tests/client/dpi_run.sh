@@ -9,10 +9,6 @@ dpi=$1 program=$2 prefix=$3
 here=$(cd "$(dirname "$0")" && pwd)
 export ZEPHAL_WINEPREFIX="$prefix" WINEPREFIX="$prefix"
 run="$here/../wine/wine-run.sh"
-# A display of its own too, so these runs go on beside the other tests.
-. "$here/../../scripts/xvfb.sh"
-start_xvfb 1280x1024x24 || exit 1
-trap 'kill "$XVFB_PID" 2>/dev/null' EXIT
 
 set_dpi() {
   "$run" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1
